@@ -1,0 +1,60 @@
+#pragma once
+// Text, path and file helpers of the runtime.
+
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+
+inline constexpr QChar PathDelim = u'/';
+
+// --- text -----------------------------------------------------------------------------
+// Trims characters up to and including blank (control characters too), as the runtime's Trim.
+QString Trim(const QString& aText);
+QString TrimLeft(const QString& aText);
+QString TrimRight(const QString& aText);
+bool TryStrToInt(const QString& aText, int& aValue);
+bool TryStrToInt64(const QString& aText, int64_t& aValue);
+// Whole text is a decimal integer (optional sign); blanks are not allowed.
+bool IsInteger(const QString& aText);
+
+// Comma text: items separated by commas; an item holding a control character, a blank, a
+// comma or a double quote is enclosed in double quotes with inner quotes doubled.
+QString ToCommaText(const QStringList& aItems);
+QStringList FromCommaText(const QString& aText);
+// Delimited text with a free delimiter and quote character; with aStrict false, blanks and
+// control characters separate items as well (the runtime's non-strict splitting).
+QString ToDelimitedText(const QStringList& aItems, QChar aDelimiter, QChar aQuote = u'"');
+QStringList FromDelimitedText(const QString& aText, QChar aDelimiter, QChar aQuote = u'"',
+                              bool aStrict = false);
+
+// GUID texts: {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX} (38 characters, upper case) and 32 hex digits.
+QString NewGuidText();
+QString NewGuidHex();
+
+// --- paths ------------------------------------------------------------------------------
+// The file system's rule for names: case-sensitive on this platform.
+bool SameFileName(const QString& a, const QString& b);
+int CompareFileName(const QString& a, const QString& b);
+QString IncludeTrailingPathDelimiter(const QString& aPath);
+QString ExcludeTrailingPathDelimiter(const QString& aPath);
+// Everything up to and including the last delimiter.
+QString ExtractFilePath(const QString& aFileName);
+// ExtractFilePath without the trailing delimiter (the root stays "/").
+QString ExtractFileDir(const QString& aFileName);
+QString ExtractFileName(const QString& aFileName);
+// The extension with its dot, or empty.
+QString ExtractFileExt(const QString& aFileName);
+QString ChangeFileExt(const QString& aFileName, const QString& aExtension);
+// The drive part: "/" for an absolute path, empty for a relative one.
+QString ExtractFileDrive(const QString& aFileName);
+bool IsPathDelimiter(const QString& aText, qsizetype aIndex);
+// Wildcards "*" and "?" (and [set]) as the platform's file-name matching.
+bool MatchesMask(const QString& aFileName, const QString& aMask);
+
+// --- files ------------------------------------------------------------------------------
+bool FileExists(const QString& aFileName);       // a file (not a directory)
+bool DirectoryExists(const QString& aDirectory);
+// Creates the folder and all missing parents; true when it exists afterwards.
+bool ForceDirectories(const QString& aDirectory);
+// Names (not full paths) of the entries of a folder in the order the listing returns them.
+QStringList ListDirectory(const QString& aDirectory, bool aFiles, bool aDirectories);
