@@ -22,9 +22,12 @@ TTestProgramFolder::~TTestProgramFolder() {
   SetNowOverride(std::nullopt);
 }
 
-QString TTestProgramFolder::Root() const { return FDir.path() + u'/'; }
+QString TTestProgramFolder::Root() const {
+  return FDir.path() + u'/';
+}
 
-QString TTestProgramFolder::WriteFile(const QString& aRelativeName, const QByteArray& aContent) const {
+QString TTestProgramFolder::WriteFile(const QString& aRelativeName,
+                                      const QByteArray& aContent) const {
   const QString lName = Root() + aRelativeName;
   QDir().mkpath(QFileInfo(lName).absolutePath());
   QFile lFile(lName);

@@ -33,7 +33,7 @@ uint64_t ProcessPrivateBytes() {
     return 0;
   const char* lPos = lBuffer;
   const char* lEnd = lBuffer + lRead;
-  ParseNumber(lPos, lEnd);  // size
+  ParseNumber(lPos, lEnd); // size
   const uint64_t lResident = ParseNumber(lPos, lEnd);
   const uint64_t lShared = ParseNumber(lPos, lEnd);
   return lResident > lShared ? (lResident - lShared) * lPageSize : 0;

@@ -10,7 +10,9 @@ std::mutex gLock;
 std::optional<QString> gFileNameOverride;
 } // namespace
 
-uint32_t GetCurrentProcessId() { return static_cast<uint32_t>(getpid()); }
+uint32_t GetCurrentProcessId() {
+  return static_cast<uint32_t>(getpid());
+}
 
 uint32_t GetCurrentThreadId() {
   thread_local const auto lId = static_cast<uint32_t>(syscall(SYS_gettid));
@@ -32,4 +34,6 @@ void SetApplicationFileNameOverride(std::optional<QString> aFileName) {
   gFileNameOverride = std::move(aFileName);
 }
 
-bool IsProcessElevated() { return geteuid() == 0; }
+bool IsProcessElevated() {
+  return geteuid() == 0;
+}

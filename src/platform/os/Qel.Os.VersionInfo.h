@@ -7,11 +7,11 @@
 #include <cstdint>
 
 enum class TVersionResourceResult {
-  vrFileMissing,  // the name is empty or no such file
-  vrNoResource,   // the file carries no version resource (a text file, a foreign ELF program)
-  vrFound,        // aVersion holds major, minor, release, build
-  vrUnreadable,   // the file claims a resource but it cannot be read or is damaged
+  vrFileMissing, // the name is empty or no such file
+  vrNoResource,  // the file carries no version resource (a text file, a foreign ELF program)
+  vrFound,       // aVersion holds major, minor, release, build
+  vrUnreadable,  // the file claims a resource but it cannot be read or is damaged
 };
 
-TVersionResourceResult ReadVersionResource(const QString& aFileName, std::array<uint16_t, 4>& aVersion,
-                                           QString& aError);
+TVersionResourceResult ReadVersionResource(const QString& aFileName,
+                                           std::array<uint16_t, 4>& aVersion, QString& aError);

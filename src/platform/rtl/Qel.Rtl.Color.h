@@ -6,11 +6,18 @@
 using TColor = uint32_t;
 
 constexpr TColor RGB(uint8_t aRed, uint8_t aGreen, uint8_t aBlue) {
-  return static_cast<TColor>(aRed) | (static_cast<TColor>(aGreen) << 8) | (static_cast<TColor>(aBlue) << 16);
+  return static_cast<TColor>(aRed) | (static_cast<TColor>(aGreen) << 8) |
+         (static_cast<TColor>(aBlue) << 16);
 }
-constexpr uint8_t GetRValue(TColor aColor) { return aColor & 0xFF; }
-constexpr uint8_t GetGValue(TColor aColor) { return (aColor >> 8) & 0xFF; }
-constexpr uint8_t GetBValue(TColor aColor) { return (aColor >> 16) & 0xFF; }
+constexpr uint8_t GetRValue(TColor aColor) {
+  return aColor & 0xFF;
+}
+constexpr uint8_t GetGValue(TColor aColor) {
+  return (aColor >> 8) & 0xFF;
+}
+constexpr uint8_t GetBValue(TColor aColor) {
+  return (aColor >> 16) & 0xFF;
+}
 
 constexpr TColor clNone = 0x1FFFFFFF;
 constexpr TColor clBlack = RGB(0, 0, 0);

@@ -61,7 +61,9 @@ TDateTime SystemNow() {
 
 } // namespace
 
-bool IsLeapYear(int aYear) { return (aYear % 4 == 0) && (aYear % 100 != 0 || aYear % 400 == 0); }
+bool IsLeapYear(int aYear) {
+  return (aYear % 4 == 0) && (aYear % 100 != 0 || aYear % 400 == 0);
+}
 
 int DaysInMonth(int aYear, int aMonth) {
   static constexpr int cDays[12] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -105,7 +107,8 @@ TDateTime EncodeTime(int aHour, int aMin, int aSec, int aMSec) {
   return lResult;
 }
 
-TDateTime EncodeDateTime(int aYear, int aMonth, int aDay, int aHour, int aMin, int aSec, int aMSec) {
+TDateTime EncodeDateTime(int aYear, int aMonth, int aDay, int aHour, int aMin, int aSec,
+                         int aMSec) {
   return EncodeDate(aYear, aMonth, aDay) + EncodeTime(aHour, aMin, aSec, aMSec);
 }
 
@@ -125,20 +128,38 @@ void DecodeTime(TDateTime aValue, int& aHour, int& aMin, int& aSec, int& aMSec) 
 
 int DayOfTheWeek(TDateTime aValue) {
   // Day 0 (1899-12-30) was a Saturday.
-  const int64_t lIso = (aValue.Day() + 5) % 7;  // 0 = Monday
+  const int64_t lIso = (aValue.Day() + 5) % 7; // 0 = Monday
   return static_cast<int>((lIso + 7) % 7) + 1;
 }
 
-int DayOfWeek(TDateTime aValue) { return DayOfTheWeek(aValue) % 7 + 1; }
+int DayOfWeek(TDateTime aValue) {
+  return DayOfTheWeek(aValue) % 7 + 1;
+}
 
-TDateTime DateOf(TDateTime aValue) { return TDateTime::FromMSecs(aValue.Day() * TDateTime::cMSecsPerDay); }
-TDateTime TimeOf(TDateTime aValue) { return TDateTime::FromMSecs(aValue.MSecOfDay()); }
-TDateTime IncDay(TDateTime aValue, int64_t aDays) { return IncMilliSecond(aValue, aDays * TDateTime::cMSecsPerDay); }
-TDateTime IncHour(TDateTime aValue, int64_t aHours) { return IncMilliSecond(aValue, aHours * 3600000); }
-TDateTime IncMinute(TDateTime aValue, int64_t aMinutes) { return IncMilliSecond(aValue, aMinutes * 60000); }
-TDateTime IncSecond(TDateTime aValue, int64_t aSeconds) { return IncMilliSecond(aValue, aSeconds * 1000); }
-TDateTime IncMilliSecond(TDateTime aValue, int64_t aMSecs) { return TDateTime::FromMSecs(aValue.MSecs() + aMSecs); }
-bool SameDate(TDateTime a, TDateTime b) { return a.Day() == b.Day(); }
+TDateTime DateOf(TDateTime aValue) {
+  return TDateTime::FromMSecs(aValue.Day() * TDateTime::cMSecsPerDay);
+}
+TDateTime TimeOf(TDateTime aValue) {
+  return TDateTime::FromMSecs(aValue.MSecOfDay());
+}
+TDateTime IncDay(TDateTime aValue, int64_t aDays) {
+  return IncMilliSecond(aValue, aDays * TDateTime::cMSecsPerDay);
+}
+TDateTime IncHour(TDateTime aValue, int64_t aHours) {
+  return IncMilliSecond(aValue, aHours * 3600000);
+}
+TDateTime IncMinute(TDateTime aValue, int64_t aMinutes) {
+  return IncMilliSecond(aValue, aMinutes * 60000);
+}
+TDateTime IncSecond(TDateTime aValue, int64_t aSeconds) {
+  return IncMilliSecond(aValue, aSeconds * 1000);
+}
+TDateTime IncMilliSecond(TDateTime aValue, int64_t aMSecs) {
+  return TDateTime::FromMSecs(aValue.MSecs() + aMSecs);
+}
+bool SameDate(TDateTime a, TDateTime b) {
+  return a.Day() == b.Day();
+}
 
 QDateTime ToQDateTime(TDateTime aValue) {
   int y, m, d, h, n, s, z;
@@ -164,8 +185,12 @@ TDateTime Now() {
   return SystemNow();
 }
 
-TDateTime Date() { return DateOf(Now()); }
-TDateTime Time() { return TimeOf(Now()); }
+TDateTime Date() {
+  return DateOf(Now());
+}
+TDateTime Time() {
+  return TimeOf(Now());
+}
 
 void SetNowOverride(std::optional<TDateTime> aNow) {
   std::lock_guard lLock(gNowLock);

@@ -24,12 +24,18 @@ public:
 
   constexpr auto operator<=>(const TDateTime&) const = default;
   // Adding a date and a time of day (or any two values) adds their offsets.
-  friend constexpr TDateTime operator+(TDateTime a, TDateTime b) { return TDateTime(a.FMSecs + b.FMSecs); }
-  friend constexpr TDateTime operator-(TDateTime a, TDateTime b) { return TDateTime(a.FMSecs - b.FMSecs); }
+  friend constexpr TDateTime operator+(TDateTime a, TDateTime b) {
+    return TDateTime(a.FMSecs + b.FMSecs);
+  }
+  friend constexpr TDateTime operator-(TDateTime a, TDateTime b) {
+    return TDateTime(a.FMSecs - b.FMSecs);
+  }
 
 private:
   constexpr explicit TDateTime(int64_t aMSecs) : FMSecs(aMSecs) {}
-  static constexpr int64_t FloorDiv(int64_t a, int64_t b) { return a / b - ((a % b != 0) && ((a < 0) != (b < 0))); }
+  static constexpr int64_t FloorDiv(int64_t a, int64_t b) {
+    return a / b - ((a % b != 0) && ((a < 0) != (b < 0)));
+  }
   int64_t FMSecs = 0;
 };
 
@@ -63,7 +69,7 @@ TDateTime IncSecond(TDateTime aValue, int64_t aSeconds = 1);
 TDateTime IncMilliSecond(TDateTime aValue, int64_t aMSecs = 1);
 bool SameDate(TDateTime a, TDateTime b);
 
-QDateTime ToQDateTime(TDateTime aValue);  // local time
+QDateTime ToQDateTime(TDateTime aValue); // local time
 TDateTime FromQDateTime(const QDateTime& aValue);
 
 // The clock seam: the current local date and time. Tests pin it with SetNowOverride.

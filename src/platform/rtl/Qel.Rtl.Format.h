@@ -19,9 +19,9 @@ QString Format(const QString& aTemplate, const TVarRecs& aArgs, const TFormatSet
 // literal. An "m" right after an "h" means minutes.
 QString FormatDateTime(const QString& aFormat, TDateTime aValue);
 QString FormatDateTime(const QString& aFormat, TDateTime aValue, const TFormatSettings& aSettings);
-QString DateToStr(TDateTime aValue);                 // ShortDateFormat
-QString TimeToStr(TDateTime aValue);                 // LongTimeFormat
-QString DateTimeToStr(TDateTime aValue);             // "c"
+QString DateToStr(TDateTime aValue);     // ShortDateFormat
+QString TimeToStr(TDateTime aValue);     // LongTimeFormat
+QString DateTimeToStr(TDateTime aValue); // "c"
 
 // Parses a date in the order of ShortDateFormat with DateSeparator (two or three numbers;
 // a missing year is the current one, two-digit years use the century window).

@@ -39,7 +39,7 @@ QString FromQtPattern(const QString& aQt, QChar aPlaceholder, QChar& aSeparator)
     else if (c == u'A' || c == u'a')
       lResult += QStringLiteral("ampm");
     else if (c == u't')
-      ;  // time zone: the runtime's patterns have none
+      ; // time zone: the runtime's patterns have none
     else if (!c.isLetter() && !c.isSpace() && c != u',') {
       if (aSeparator.isNull())
         aSeparator = c;
@@ -56,7 +56,7 @@ TFormatSettings gSettings;
 
 void FillNames(TFormatSettings& s, const QLocale& aLocale) {
   for (int i = 0; i < 7; ++i) {
-    const int lQtDay = i == 0 ? 7 : i;  // Qt: 1 = Monday .. 7 = Sunday
+    const int lQtDay = i == 0 ? 7 : i; // Qt: 1 = Monday .. 7 = Sunday
     s.ShortDayNames[i] = aLocale.dayName(lQtDay, QLocale::ShortFormat);
     s.LongDayNames[i] = aLocale.dayName(lQtDay, QLocale::LongFormat);
   }
@@ -107,11 +107,13 @@ TFormatSettings TFormatSettings::FromLocale() {
   if (lLocale.language() == QLocale::C)
     return Invariant();
   TFormatSettings s;
-  s.ShortDateFormat = FromQtPattern(lLocale.dateFormat(QLocale::ShortFormat), u'/', s.DateSeparator);
+  s.ShortDateFormat =
+      FromQtPattern(lLocale.dateFormat(QLocale::ShortFormat), u'/', s.DateSeparator);
   QChar lIgnored;
   s.LongDateFormat = FromQtPattern(lLocale.dateFormat(QLocale::LongFormat), u'/', lIgnored);
   s.LongDateFormat.replace(u'/', s.DateSeparator.isNull() ? u'/' : s.DateSeparator);
-  s.ShortTimeFormat = FromQtPattern(lLocale.timeFormat(QLocale::ShortFormat), u':', s.TimeSeparator);
+  s.ShortTimeFormat =
+      FromQtPattern(lLocale.timeFormat(QLocale::ShortFormat), u':', s.TimeSeparator);
   QChar lTimeSep;
   s.LongTimeFormat = FromQtPattern(lLocale.timeFormat(QLocale::LongFormat), u':', lTimeSep);
   if (s.DateSeparator.isNull())

@@ -7,9 +7,9 @@
 #include <array>
 
 struct TFormatSettings {
-  QString ShortDateFormat;  // "/" stands for DateSeparator
+  QString ShortDateFormat; // "/" stands for DateSeparator
   QString LongDateFormat;
-  QString ShortTimeFormat;  // ":" stands for TimeSeparator
+  QString ShortTimeFormat; // ":" stands for TimeSeparator
   QString LongTimeFormat;
   QChar DateSeparator;
   QChar TimeSeparator;

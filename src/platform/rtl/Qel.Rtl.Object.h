@@ -22,10 +22,16 @@ struct TClassRef {
 };
 
 // Declares ClassName and UnitName of a class, and a static ClassRef for class references.
-#define QEL_CLASS(UnitLiteral, ClassIdent)                                                        \
+#define QEL_CLASS(UnitLiteral, ClassIdent)                                                         \
 public:                                                                                            \
-  QString ClassName() const override { return QStringLiteral(#ClassIdent); }                       \
-  QString UnitName() const override { return QStringLiteral(UnitLiteral); }                        \
-  static TClassRef ClassRef() { return {QStringLiteral(#ClassIdent), QStringLiteral(UnitLiteral)}; } \
+  QString ClassName() const override {                                                             \
+    return QStringLiteral(#ClassIdent);                                                            \
+  }                                                                                                \
+  QString UnitName() const override {                                                              \
+    return QStringLiteral(UnitLiteral);                                                            \
+  }                                                                                                \
+  static TClassRef ClassRef() {                                                                    \
+    return {QStringLiteral(#ClassIdent), QStringLiteral(UnitLiteral)};                             \
+  }                                                                                                \
                                                                                                    \
 private:

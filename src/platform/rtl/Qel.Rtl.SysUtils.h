@@ -12,9 +12,10 @@ inline constexpr QChar PathDelim = u'/';
 QString Trim(const QString& aText);
 QString TrimLeft(const QString& aText);
 QString TrimRight(const QString& aText);
+// Decimal integers; leading blanks are skipped, anything else makes the text invalid.
 bool TryStrToInt(const QString& aText, int& aValue);
 bool TryStrToInt64(const QString& aText, int64_t& aValue);
-// Whole text is a decimal integer (optional sign); blanks are not allowed.
+// The whole text is a decimal integer (as TryStrToInt64 reads it).
 bool IsInteger(const QString& aText);
 
 // Comma text: items separated by commas; an item holding a control character, a blank, a
@@ -52,7 +53,7 @@ bool IsPathDelimiter(const QString& aText, qsizetype aIndex);
 bool MatchesMask(const QString& aFileName, const QString& aMask);
 
 // --- files ------------------------------------------------------------------------------
-bool FileExists(const QString& aFileName);       // a file (not a directory)
+bool FileExists(const QString& aFileName); // a file (not a directory)
 bool DirectoryExists(const QString& aDirectory);
 // Creates the folder and all missing parents; true when it exists afterwards.
 bool ForceDirectories(const QString& aDirectory);

@@ -39,8 +39,8 @@ public:
   TVarRec(char aValue) : FType(vtChar), FText(QString(QChar::fromLatin1(aValue))) {}
   TVarRec(QChar aValue) : FType(vtWideChar), FText(QString(aValue)) {}
   template <std::integral I>
-    requires(!std::same_as<I, bool> && !std::same_as<I, char> && !std::same_as<I, char16_t>)
-  TVarRec(I aValue)
+  requires(!std::same_as<I, bool> && !std::same_as<I, char> && !std::same_as<I, char16_t>)
+      TVarRec(I aValue)
       : FType(sizeof(I) < 4 || (sizeof(I) == 4 && std::is_signed_v<I>) ? vtInteger : vtInt64),
         FInt(static_cast<int64_t>(aValue)) {}
   TVarRec(double aValue) : FType(vtExtended), FFloat(aValue) {}

@@ -12,7 +12,8 @@ public:
   struct TNull {
     bool operator==(const TNull&) const = default;
   };
-  using TValue = std::variant<std::monostate, TNull, bool, int32_t, int64_t, double, QString, TDateTime>;
+  using TValue =
+      std::variant<std::monostate, TNull, bool, int32_t, int64_t, double, QString, TDateTime>;
 
   TVariant() = default;
   TVariant(bool aValue) : FValue(aValue) {}
@@ -22,7 +23,11 @@ public:
   TVariant(const QString& aValue) : FValue(aValue) {}
   TVariant(const char* aValue) : FValue(QString::fromUtf8(aValue)) {}
   TVariant(TDateTime aValue) : FValue(aValue) {}
-  static TVariant Null() { TVariant v; v.FValue = TNull{}; return v; }
+  static TVariant Null() {
+    TVariant v;
+    v.FValue = TNull{};
+    return v;
+  }
 
   bool IsEmpty() const { return std::holds_alternative<std::monostate>(FValue); }
   bool IsNull() const { return std::holds_alternative<TNull>(FValue); }

@@ -1,0 +1,218 @@
+#include "Qel.Rtl.SysUtils.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QUuid>
+#include <fnmatch.h>
+
+namespace {
+
+bool IsTrimmed(QChar c) {
+  return c.unicode() <= u' ';
+}
+
+bool NeedsQuotes(const QString& aItem, QChar aDelimiter, QChar aQuote) {
+  for (const QChar c : aItem)
+    if (c.unicode() <= u' ' || c == aDelimiter || c == aQuote)
+      return true;
+  return false;
+}
+
+QString Quoted(const QString& aItem, QChar aQuote) {
+  QString lInner = aItem;
+  lInner.replace(aQuote, QString(2, aQuote));
+  return aQuote + lInner + aQuote;
+}
+
+} // namespace
+
+QString TrimLeft(const QString& aText) {
+  qsizetype i = 0;
+  while (i < aText.size() && IsTrimmed(aText[i]))
+    ++i;
+  return aText.mid(i);
+}
+
+QString TrimRight(const QString& aText) {
+  qsizetype n = aText.size();
+  while (n > 0 && IsTrimmed(aText[n - 1]))
+    --n;
+  return aText.left(n);
+}
+
+QString Trim(const QString& aText) {
+  return TrimLeft(TrimRight(aText));
+}
+
+bool IsInteger(const QString& aText) {
+  int64_t lIgnored;
+  return TryStrToInt64(aText, lIgnored);
+}
+
+bool TryStrToInt64(const QString& aText, int64_t& aValue) {
+  // Leading blanks are skipped, trailing ones are not, as the runtime's conversion does.
+  const QString lText = TrimLeft(aText);
+  if (lText.isEmpty() || lText.back().isSpace())
+    return false;
+  bool lOk = false;
+  const qlonglong lValue = lText.toLongLong(&lOk, 10);
+  if (lOk)
+    aValue = lValue;
+  return lOk;
+}
+
+bool TryStrToInt(const QString& aText, int& aValue) {
+  int64_t lValue = 0;
+  if (!TryStrToInt64(aText, lValue) || lValue < INT32_MIN || lValue > INT32_MAX)
+    return false;
+  aValue = static_cast<int>(lValue);
+  return true;
+}
+
+QString ToDelimitedText(const QStringList& aItems, QChar aDelimiter, QChar aQuote) {
+  QString lResult;
+  for (qsizetype i = 0; i < aItems.size(); ++i) {
+    if (i > 0)
+      lResult += aDelimiter;
+    const QString& lItem = aItems[i];
+    lResult += NeedsQuotes(lItem, aDelimiter, aQuote) ? Quoted(lItem, aQuote) : lItem;
+  }
+  return lResult;
+}
+
+QString ToCommaText(const QStringList& aItems) {
+  return ToDelimitedText(aItems, u',', u'"');
+}
+
+QStringList FromDelimitedText(const QString& aText, QChar aDelimiter, QChar aQuote, bool aStrict) {
+  QStringList lResult;
+  const auto lIsSeparator = [&](QChar c) {
+    return c == aDelimiter || (!aStrict && c.unicode() <= u' ');
+  };
+  qsizetype i = 0;
+  const qsizetype n = aText.size();
+  const auto lSkipBlanks = [&] {
+    while (!aStrict && i < n && aText[i].unicode() <= u' ' && aText[i] != aDelimiter)
+      ++i;
+  };
+  lSkipBlanks();
+  while (i < n) {
+    QString lItem;
+    if (aText[i] == aQuote) {
+      ++i;
+      while (i < n) {
+        if (aText[i] == aQuote) {
+          if (i + 1 < n && aText[i + 1] == aQuote) {
+            lItem += aQuote;
+            i += 2;
+            continue;
+          }
+          ++i;
+          break;
+        }
+        lItem += aText[i++];
+      }
+      while (i < n && !lIsSeparator(aText[i]))
+        lItem += aText[i++];
+    } else {
+      while (i < n && !lIsSeparator(aText[i]))
+        lItem += aText[i++];
+    }
+    lResult << lItem;
+    lSkipBlanks();
+    if (i < n && aText[i] == aDelimiter) {
+      ++i;
+      lSkipBlanks();
+      if (i >= n)
+        lResult << QString();
+    }
+  }
+  return lResult;
+}
+
+QStringList FromCommaText(const QString& aText) {
+  return FromDelimitedText(aText, u',', u'"', false);
+}
+
+QString NewGuidText() {
+  return QUuid::createUuid().toString(QUuid::WithBraces).toUpper();
+}
+QString NewGuidHex() {
+  return QUuid::createUuid().toString(QUuid::Id128).toUpper();
+}
+
+bool SameFileName(const QString& a, const QString& b) {
+  return CompareFileName(a, b) == 0;
+}
+int CompareFileName(const QString& a, const QString& b) {
+  return a.compare(b, Qt::CaseSensitive);
+}
+
+QString IncludeTrailingPathDelimiter(const QString& aPath) {
+  return aPath.endsWith(PathDelim) ? aPath : aPath + PathDelim;
+}
+
+QString ExcludeTrailingPathDelimiter(const QString& aPath) {
+  return aPath.endsWith(PathDelim) ? aPath.left(aPath.size() - 1) : aPath;
+}
+
+QString ExtractFilePath(const QString& aFileName) {
+  return aFileName.left(aFileName.lastIndexOf(PathDelim) + 1);
+}
+
+QString ExtractFileDir(const QString& aFileName) {
+  const QString lPath = ExtractFilePath(aFileName);
+  return lPath.size() > 1 ? ExcludeTrailingPathDelimiter(lPath) : lPath;
+}
+
+QString ExtractFileName(const QString& aFileName) {
+  return aFileName.mid(aFileName.lastIndexOf(PathDelim) + 1);
+}
+
+QString ExtractFileExt(const QString& aFileName) {
+  const qsizetype lDot = aFileName.lastIndexOf(u'.');
+  return lDot > aFileName.lastIndexOf(PathDelim) ? aFileName.mid(lDot) : QString();
+}
+
+QString ChangeFileExt(const QString& aFileName, const QString& aExtension) {
+  const qsizetype lDot = aFileName.lastIndexOf(u'.');
+  const QString lStem = lDot > aFileName.lastIndexOf(PathDelim) ? aFileName.left(lDot) : aFileName;
+  return lStem + aExtension;
+}
+
+QString ExtractFileDrive(const QString& aFileName) {
+  return aFileName.startsWith(PathDelim) ? QString(PathDelim) : QString();
+}
+
+bool IsPathDelimiter(const QString& aText, qsizetype aIndex) {
+  return aIndex >= 0 && aIndex < aText.size() && aText[aIndex] == PathDelim;
+}
+
+bool MatchesMask(const QString& aFileName, const QString& aMask) {
+  // "*.*" means every file, also one without a dot, as masks written for Windows expect.
+  if (aMask == QStringLiteral("*.*"))
+    return true;
+  return fnmatch(aMask.toUtf8().constData(), aFileName.toUtf8().constData(), 0) == 0;
+}
+
+bool FileExists(const QString& aFileName) {
+  const QFileInfo lInfo(aFileName);
+  return !aFileName.isEmpty() && lInfo.exists() && !lInfo.isDir();
+}
+
+bool DirectoryExists(const QString& aDirectory) {
+  return !aDirectory.isEmpty() && QFileInfo(aDirectory).isDir();
+}
+
+bool ForceDirectories(const QString& aDirectory) {
+  return !aDirectory.isEmpty() && QDir().mkpath(aDirectory) && DirectoryExists(aDirectory);
+}
+
+QStringList ListDirectory(const QString& aDirectory, bool aFiles, bool aDirectories) {
+  QDir::Filters lFilter = QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
+  if (aFiles)
+    lFilter |= QDir::Files;
+  if (aDirectories)
+    lFilter |= QDir::Dirs;
+  return QDir(aDirectory).entryList(lFilter, QDir::Unsorted);
+}

@@ -1,0 +1,143 @@
+#pragma once
+// The logger's records, their line format, the method-name helpers and the class-level
+// logging calls every module uses.
+
+#include "Qel.Rtl.DateTime.h"
+#include "Qel.Rtl.Object.h"
+#include "Qel.Rtl.SyncObjs.h"
+#include "Qel.Rtl.VarRec.h"
+#include "Qel.Shared.Logging.Defs.h"
+
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <vector>
+
+// One log record.
+struct TLoggingData {
+  uint32_t FThreadID = 0;
+  uint32_t FProcessID = 0;
+  TDateTime FDateTime;
+  QString FTrace;
+  QString FTraceFile;
+  QString FText;
+  QString FSender;
+  TLogTyp FTyp = ltNone;
+  bool FIsPrevious = false;
+  uint64_t FSpaceUsed = 0;
+
+  // The log line without line break; empty for a repeat of the record before it.
+  QString GetAsString() const;
+  QString GetSpaceUsedAsString() const;
+  uint64_t SpaceUsed() const { return FSpaceUsed; }
+  bool IsPrevious() const { return FIsPrevious; }
+};
+
+// The logger's buffer: records in arrival order. Guarded by the logger lock, not by itself.
+class TLoggingDataList {
+public:
+  // Appends a record built from the arguments (sender label and text cleaned, repeat flag,
+  // time, ids, private memory) and returns it.
+  const TLoggingData& Add(const TObject* aSender, const QString& aMethod, const QString& aText,
+                          const QString& aTrace, TLogTyp aTyp);
+  // Appends a copy of the last record with the text "continuing..." and no trace; nothing
+  // when the list is empty.
+  void AddContinuing();
+
+  qsizetype Count() const { return static_cast<qsizetype>(FItems.size()); }
+  bool IsEmpty() const { return FItems.empty(); }
+  const TLoggingData& operator[](qsizetype aIx) const {
+    return FItems.at(static_cast<size_t>(aIx));
+  }
+  const TLoggingData& Last() const { return FItems.back(); }
+  // Removes the first aCount records.
+  void DeleteFirst(qsizetype aCount);
+  void Clear() { FItems.clear(); }
+
+private:
+  std::vector<TLoggingData> FItems;
+};
+
+class TLoggingUtils {
+public:
+  static QString BuildMethodName(const QString& aMethod) { return aMethod; }
+  static QString BuildMethodName(const QString& aMethod, const QStringList& aParams);
+  static QString BuildMethodName(const QString& aMethod, const TVarRecs& aParams);
+  static QString LogTypToText(TLogTyp aLogTyp);
+  static TLogTyp LogTypFromText(const QString& aText);
+  // Elapsed milliseconds since aTick, "ms; Count: ", aCount. Raises EOverflow for a tick
+  // later than now.
+  static QString RunTimeToStr(uint64_t aTick, uint64_t aCount);
+  static QString SenderMethodToStr(const TObject* aSender, const QString& aMethod);
+  // The cleaning of sender labels and messages: line breaks to blanks, blank pairs to one
+  // blank (one pass), double quotes to apostrophes.
+  static QString CleanText(const QString& aText);
+};
+
+// The process-wide logger. Callers use the class-level calls only; they return at once.
+class TLogging : public TObject {
+  QEL_CLASS("Qel.Shared.Logging", TLogging)
+
+public:
+  ~TLogging() override;
+
+  // The logger, created on first use; nothing while it is being built or after shutdown began.
+  static TLogging* Instance();
+  // Module start-up and shutdown: after Finalize no logger is created again until Initialize.
+  static void Initialize();
+  static void Finalize();
+
+  static bool Add(const TObject* aSender, const QString& aMethod, const QString& aText,
+                  TLogTyp aLogType, const QString& aTrace = QString());
+  static bool Add(const TObject* aSender, const QString& aMethod, const QString& aText,
+                  const QString& aTrace = QString());
+  // The exception form: logs aText + " | Exception:" + the messages of the exception chain as
+  // ltError; raises a new exception with those messages when aRaise.
+  static bool Add(const TObject* aSender, const QString& aMethod, const QString& aText,
+                  const std::exception& aException, bool aRaise, const QString& aTrace = QString());
+  static bool Add(const TObject* aSender, const QString& aMethod, const std::exception& aException,
+                  bool aRaise, const QString& aTrace = QString());
+  // Logs the run time as ltRunTime when more than 16 ms have passed since aTick.
+  static bool AddRunTime(const TObject* aSender, const QString& aMethod, uint64_t aTick,
+                         uint64_t aCount, const QString& aTrace = QString());
+  static bool SuccessError(bool aValue, const QString& aText, const TObject* aSender,
+                           const QString& aMethod, const QString& aTrace = QString());
+  static bool CheckOK(bool aValue, const QString& aText, TLogTyp aLogTyp, const TObject* aSender,
+                      const QString& aMethod);
+  static bool CheckOK(bool aValue, const QString& aText, const TObject* aSender,
+                      const QString& aMethod);
+  static bool CheckAssigned(const void* aValue, const QString& aText, TLogTyp aLogTyp,
+                            const TObject* aSender, const QString& aMethod);
+  static bool CheckAssigned(const void* aValue, const QString& aText, const TObject* aSender,
+                            const QString& aMethod);
+  static bool CheckFileExists(const QString& aFileName, TLogTyp aLogTyp, const TObject* aSender,
+                              const QString& aMethod);
+  static bool CheckFileExists(const QString& aFileName, const TObject* aSender,
+                              const QString& aMethod);
+  // For long loops: a continuation record when more than 1000 ms have passed since aTick.
+  static void StillProcessing(uint64_t& aTick);
+
+  // The single entry to the buffer.
+  bool AddInternal(const TObject* aSender, const QString& aMethod, const QString& aText,
+                   TLogTyp aLogType, const QString& aTrace);
+  static bool DoLog(const TObject* aSender, const QString& aMethod, const QString& aText,
+                    TLogTyp aLogType);
+
+  TCriticalSection& LogLock() { return FLogLock; }
+  // The buffer; read it only while holding LogLock.
+  TLoggingDataList& LoggingDataLst() { return *FLoggingDataLst; }
+  bool ForceWriteRequested() const { return FForceWrite; }
+  TLogTyp LogLevel() const { return FLogLevel; }
+  void SetLogLevel(TLogTyp aLogLevel) { FLogLevel = aLogLevel; }
+
+private:
+  TLogging();
+
+  std::unique_ptr<TLoggingDataList> FLoggingDataLst;
+  TCriticalSection FLogLock;
+  TLogTyp FLogLevel = ltNone;
+  std::atomic<bool> FForceWrite{false};
+};

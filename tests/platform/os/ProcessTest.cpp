@@ -1,0 +1,54 @@
+// Process facts and the seams tests use.
+#include "Qel.Os.Folders.h"
+#include "Qel.Os.Memory.h"
+#include "Qel.Os.Process.h"
+
+#include <QFileInfo>
+#include <gtest/gtest.h>
+#include <thread>
+#include <unistd.h>
+
+namespace {
+
+TEST(OsProcess, IdsOfProcessAndThreads) {
+  EXPECT_EQ(GetCurrentProcessId(), static_cast<uint32_t>(getpid()));
+  const uint32_t lMain = GetCurrentThreadId();
+  EXPECT_EQ(lMain, GetCurrentProcessId()); // the main thread's id is the process id
+  uint32_t lOther = 0;
+  std::thread([&] { lOther = GetCurrentThreadId(); }).join();
+  EXPECT_NE(lOther, 0u);
+  EXPECT_NE(lOther, lMain);
+}
+
+TEST(OsProcess, ApplicationFileNameSeam) {
+  const QString lReal = ApplicationFileName();
+  EXPECT_TRUE(QFileInfo(lReal).isExecutable());
+  EXPECT_TRUE(lReal.endsWith(QStringLiteral("test_platform_os")));
+  SetApplicationFileNameOverride(QStringLiteral("/tmp/x/Prog/Bin/app"));
+  EXPECT_EQ(ApplicationFileName(), QStringLiteral("/tmp/x/Prog/Bin/app"));
+  SetApplicationFileNameOverride(std::nullopt);
+  EXPECT_EQ(ApplicationFileName(), lReal);
+}
+
+TEST(OsFolders, CommonAppDataFolderSeam) {
+  EXPECT_EQ(CommonAppDataFolder(), QStringLiteral("/var/lib/"));
+  SetCommonAppDataFolderOverride(QStringLiteral("/tmp/common"));
+  EXPECT_EQ(CommonAppDataFolder(), QStringLiteral("/tmp/common/"));
+  SetCommonAppDataFolderOverride(std::nullopt);
+}
+
+TEST(OsMemory, PrivateBytesFollowTouchedMemory) {
+  const uint64_t lBefore = ProcessPrivateBytes();
+  ASSERT_GT(lBefore, 0u);
+  std::vector<char> lBlock(32 * 1024 * 1024, 7);
+  EXPECT_GE(ProcessPrivateBytes(), lBefore + 30u * 1024 * 1024);
+  lBlock.clear();
+  lBlock.shrink_to_fit();
+  std::thread([] { EXPECT_GT(ProcessPrivateBytes(), 0u); }).join();
+}
+
+TEST(OsProcess, ElevationIsTheEffectiveUser) {
+  EXPECT_EQ(IsProcessElevated(), geteuid() == 0);
+}
+
+} // namespace
