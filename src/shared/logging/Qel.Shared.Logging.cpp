@@ -129,6 +129,18 @@ void TLoggingDataList::DeleteFirst(qsizetype aCount) {
 // --- TLoggingUtils ----------------------------------------------------------------------
 
 QString TLoggingUtils::CleanText(const QString& aText) {
+  // Most texts are clean already: hand them back shared, without a copy.
+  const auto lNeedsCleaning = [](const QString& t) {
+    for (qsizetype i = 0; i < t.size(); ++i) {
+      const QChar c = t[i];
+      if (c == u'\r' || c == u'\n' || c == u'"' ||
+          (c == u' ' && i + 1 < t.size() && t[i + 1] == u' '))
+        return true;
+    }
+    return false;
+  };
+  if (!lNeedsCleaning(aText))
+    return aText;
   QString lText = aText;
   lText.replace(u'\r', u' ').replace(u'\n', u' ');
   lText.replace(QStringLiteral("  "), QStringLiteral(" "));
@@ -139,14 +151,32 @@ QString TLoggingUtils::CleanText(const QString& aText) {
 QString TLoggingUtils::SenderMethodToStr(const TObject* aSender, const QString& aMethod) {
   QString lResult;
   if (aSender) {
-    lResult = aSender->UnitName() + u'.' + aSender->ClassName();
+    const QString lUnit = aSender->UnitName();
+    const QString lClass = aSender->ClassName();
+    lResult.reserve(lUnit.size() + lClass.size() + aMethod.size() + 5);
+    lResult += u'[';
+    lResult += lUnit;
+    lResult += u'.';
+    lResult += lClass;
     if (!aMethod.isEmpty())
       lResult += u'.';
+  } else {
+    lResult.reserve(aMethod.size() + 3);
+    lResult += u'[';
   }
   lResult += aMethod;
-  lResult = lResult.trimmed();
-  if (!lResult.isEmpty())
-    lResult = u'[' + lResult + QStringLiteral("] ");
+  // Trimming: the label starts with "[" and the sender part holds no blanks.
+  qsizetype lStart = 1;
+  while (lStart < lResult.size() && lResult[lStart].isSpace())
+    ++lStart;
+  qsizetype lEnd = lResult.size();
+  while (lEnd > lStart && lResult[lEnd - 1].isSpace())
+    --lEnd;
+  if (lEnd == lStart)
+    return QString();
+  if (lStart > 1 || lEnd < lResult.size())
+    lResult = u'[' + QStringView(lResult).mid(lStart, lEnd - lStart).toString();
+  lResult += QStringLiteral("] ");
   return CleanText(lResult);
 }
 

@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -49,6 +50,22 @@ TEST(OsMemory, PrivateBytesFollowTouchedMemory) {
 
 TEST(OsProcess, ElevationIsTheEffectiveUser) {
   EXPECT_EQ(IsProcessElevated(), geteuid() == 0);
+}
+
+} // namespace
+
+namespace {
+
+TEST(OsProcess, ForkedChildReportsItsOwnId) {
+  ASSERT_EQ(GetCurrentProcessId(), static_cast<uint32_t>(getpid()));
+  const pid_t lChild = fork();
+  ASSERT_GE(lChild, 0);
+  if (lChild == 0)
+    _exit(GetCurrentProcessId() == static_cast<uint32_t>(getpid()) ? 0 : 1);
+  int lStatus = 0;
+  ASSERT_EQ(waitpid(lChild, &lStatus, 0), lChild);
+  EXPECT_TRUE(WIFEXITED(lStatus));
+  EXPECT_EQ(WEXITSTATUS(lStatus), 0);
 }
 
 } // namespace
