@@ -26,6 +26,8 @@ QString QuoteTabField(const QString& aField) {
 }
 
 QString VarRecToText(const TVarRec& aParam) {
+  if (aParam.IsText())
+    return aParam.Text();
   switch (aParam.VType()) {
   case vtInteger:
   case vtInt64:
@@ -34,15 +36,6 @@ QString VarRecToText(const TVarRec& aParam) {
     return aParam.AsInt64() ? QStringLiteral("True") : QStringLiteral("False");
   case vtExtended:
     return FloatToStr(aParam.AsFloat());
-  case vtChar:
-  case vtString:
-  case vtPChar:
-  case vtWideChar:
-  case vtPWideChar:
-  case vtAnsiString:
-  case vtWideString:
-  case vtUnicodeString:
-    return aParam.Text();
   case vtObject:
     // A missing object is named, not dereferenced.
     return QStringLiteral("Object(%1)")
