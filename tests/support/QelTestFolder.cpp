@@ -8,7 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-TTestProgramFolder::TTestProgramFolder(const QString& aProgram) {
+TTestProgramFolder::TTestProgramFolder(const QString& aProgram)
+    : FPreviousProgramFile(ApplicationFileName()), FPreviousCommon(CommonAppDataFolder()) {
   FProgramFile = Root() + QStringLiteral("Prog/Bin/") + aProgram;
   QDir().mkpath(Root() + QStringLiteral("Prog/Bin"));
   QDir().mkpath(Common());
@@ -17,8 +18,8 @@ TTestProgramFolder::TTestProgramFolder(const QString& aProgram) {
 }
 
 TTestProgramFolder::~TTestProgramFolder() {
-  SetApplicationFileNameOverride(std::nullopt);
-  SetCommonAppDataFolderOverride(std::nullopt);
+  SetApplicationFileNameOverride(FPreviousProgramFile);
+  SetCommonAppDataFolderOverride(FPreviousCommon);
   SetNowOverride(std::nullopt);
 }
 

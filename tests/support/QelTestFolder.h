@@ -1,7 +1,8 @@
 #pragma once
 // A temporary folder laid out like an installed program: <tmp>/Prog/Bin/<program>, with the
 // machine-wide data folder at <tmp>/Common. While the fixture lives, the running program's
-// file name and the machine-wide folder point there; the clock is released at the end.
+// file name and the machine-wide folder point there; at the end they point back where they
+// pointed before, and the clock is released.
 
 #include <QString>
 #include <QTemporaryDir>
@@ -26,6 +27,8 @@ public:
   QString WriteFile(const QString& aRelativeName, const QByteArray& aContent) const;
 
 private:
+  QString FPreviousProgramFile;
+  QString FPreviousCommon;
   QTemporaryDir FDir;
   QString FProgramFile;
 };

@@ -22,20 +22,23 @@ TEST(OsProcess, IdsOfProcessAndThreads) {
 }
 
 TEST(OsProcess, ApplicationFileNameSeam) {
+  const QString lBefore = ApplicationFileName();
+  SetApplicationFileNameOverride(std::nullopt);
   const QString lReal = ApplicationFileName();
   EXPECT_TRUE(QFileInfo(lReal).isExecutable());
   EXPECT_TRUE(lReal.endsWith(QStringLiteral("test_platform_os")));
   SetApplicationFileNameOverride(QStringLiteral("/tmp/x/Prog/Bin/app"));
   EXPECT_EQ(ApplicationFileName(), QStringLiteral("/tmp/x/Prog/Bin/app"));
-  SetApplicationFileNameOverride(std::nullopt);
-  EXPECT_EQ(ApplicationFileName(), lReal);
+  SetApplicationFileNameOverride(lBefore);
 }
 
 TEST(OsFolders, CommonAppDataFolderSeam) {
+  const QString lBefore = CommonAppDataFolder();
+  SetCommonAppDataFolderOverride(std::nullopt);
   EXPECT_EQ(CommonAppDataFolder(), QStringLiteral("/var/lib/"));
   SetCommonAppDataFolderOverride(QStringLiteral("/tmp/common"));
   EXPECT_EQ(CommonAppDataFolder(), QStringLiteral("/tmp/common/"));
-  SetCommonAppDataFolderOverride(std::nullopt);
+  SetCommonAppDataFolderOverride(lBefore);
 }
 
 TEST(OsMemory, PrivateBytesFollowTouchedMemory) {
