@@ -9,6 +9,8 @@
 
 class TConfigLoggingData : public TData {
   QEL_CLASS("Qel.Shared.Config.Logging.Data", TConfigLoggingData)
+  QEL_FIELDS(TConfigLoggingData, TData, QEL_FIELD(FLogLevel), QEL_FIELD(FMaxFileSizeByte),
+             QEL_FIELD(FWriteIntervalCount5Ticks))
 
 public:
   static constexpr uint64_t cGigaByte = 1073741824; // the size unit of MaxFileSizeMB
@@ -24,6 +26,11 @@ public:
   int WriteIntervalMilliseconds() const;
   // Stored in steps of 5 ms, clamped to 10..1000 ms.
   void SetWriteIntervalMilliseconds(int aValue);
+
+  // "LogLevel" always from section "Main" (read only), "MaxFileSizeMB" and
+  // "WriteIntervalMilliseconds" from aSection; saving writes the read-back values.
+  bool LoadFromIni(const QString& aSection, TIniFile* aIni) override;
+  bool SaveToIni(const QString& aSection, TIniFile* aIni) override;
 
 private:
   TLogTyp FLogLevel = ltNone;

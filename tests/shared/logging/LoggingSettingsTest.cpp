@@ -2,6 +2,9 @@
 #include "Qel.Rtl.Exceptions.h"
 #include "Qel.Shared.Config.Logging.Data.h"
 #include "Qel.Shared.Logging.Statistic.h"
+#include "QelTestFolder.h"
+
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -43,6 +46,37 @@ TEST(ConfigLoggingData, WriteIntervalIsStoredInFiveMsStepsAndReadAtLeast125) {
     lConfig.SetWriteIntervalMilliseconds(c.Set);
     EXPECT_EQ(lConfig.WriteIntervalMilliseconds(), c.Read) << c.Set;
   }
+}
+
+TEST(ConfigLoggingData, IniKeysWithTheirDefaultsAndReadBackValues) {
+  TTestProgramFolder lFolder;
+  const QString lFile =
+      lFolder.WriteFile(QStringLiteral("log.ini"), "[Main]\nLogLevel=4\n[Logging]\n");
+  TIniFile lIni(lFile);
+  TConfigLoggingData lConfig;
+  ASSERT_TRUE(lConfig.LoadFromIni(QStringLiteral("Logging"), &lIni));
+  EXPECT_EQ(lConfig.LogLevel(), ltWarning);
+  EXPECT_EQ(lConfig.MaxFileSizeMB(), 5);
+  EXPECT_EQ(lConfig.WriteIntervalMilliseconds(), 125);
+  ASSERT_TRUE(lConfig.SaveToIni(QStringLiteral("Logging"), &lIni));
+  EXPECT_EQ(lIni.ReadInteger(QStringLiteral("Logging"), QStringLiteral("MaxFileSizeMB"), -1), 5);
+  EXPECT_EQ(
+      lIni.ReadInteger(QStringLiteral("Logging"), QStringLiteral("WriteIntervalMilliseconds"), -1),
+      125);
+  EXPECT_FALSE(lIni.ValueExists(QStringLiteral("Logging"), QStringLiteral("LogLevel")));
+  EXPECT_FALSE(lConfig.LoadFromIni(QStringLiteral("Logging"), nullptr));
+}
+
+TEST(ConfigLoggingData, ValuesTheFileCannotMeanReadAsTheMostPermissive) {
+  TTestProgramFolder lFolder;
+  TIniFile lIni(lFolder.WriteFile(
+      QStringLiteral("bad.ini"),
+      "[Main]\nLogLevel=200\n[L]\nMaxFileSizeMB=-3\nWriteIntervalMilliseconds=x\n"));
+  TConfigLoggingData lConfig;
+  ASSERT_TRUE(lConfig.LoadFromIni(QStringLiteral("L"), &lIni));
+  EXPECT_EQ(lConfig.LogLevel(), ltNone);
+  EXPECT_EQ(lConfig.MaxFileSizeMB(), 1);
+  EXPECT_EQ(lConfig.WriteIntervalMilliseconds(), 125);
 }
 
 class TCountedA : public TObject {
