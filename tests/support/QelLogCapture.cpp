@@ -3,15 +3,14 @@
 #include <mutex>
 
 TLogCapture::TLogCapture() {
-  TLogging::Initialize();
+  if (TLogging* lLogger = TLogging::Instance())
+    lLogger->SetKeepData(true); // records stay readable after the writer's passes
   Clear();
 }
 
 void TLogCapture::Clear() const {
-  if (TLogging* lLogger = TLogging::Instance()) {
-    std::lock_guard lLock(lLogger->LogLock());
-    lLogger->LoggingDataLst().Clear();
-  }
+  if (TLogging* lLogger = TLogging::Instance())
+    lLogger->ClearBuffer();
 }
 
 std::vector<TLoggingData> TLogCapture::Records() const {

@@ -1,11 +1,22 @@
 // The main of every test binary: fixed format settings, so that texts do not depend on the
-// locale of the machine that runs the tests.
+// locale of the machine that runs the tests, and one temporary program folder for the whole
+// run, so that the logger and the paths-and-files service never touch the real folders.
 #include "Qel.Rtl.FormatSettings.h"
+#include "Qel.Shared.Modules.h"
+#include "QelTestFolder.h"
 
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
   SetFormatSettings(TFormatSettings::Invariant());
-  return RUN_ALL_TESTS();
+  int lResult = 0;
+  {
+    TTestProgramFolder lProcessFolder(QStringLiteral("Qel_TestRun"));
+    TModuleTable lModules(FrameworkModules());
+    lModules.Initialize();
+    lResult = RUN_ALL_TESTS();
+    lModules.Finalize();
+  }
+  return lResult;
 }

@@ -8,18 +8,59 @@
 #include "Qel.Shared.FileSystem.Utils.h"
 #include "Qel.Shared.Utils.h"
 
+#include "Qel.Os.LockedFile.h"
+#include "Qel.Rtl.MessageHook.h"
+#include "Qel.Shared.Config.Logging.Data.h"
+#include "Qel.Shared.Files.Data.h"
+#include "Qel.Shared.PathsAndFiles.h"
+
+#include <QFile>
 #include <mutex>
+#include <new>
+#include <pthread.h>
 
 namespace {
 
 constexpr uint64_t cRunTimeThresholdMs = 16;
 constexpr uint64_t cStillProcessingMs = 1000;
 
+constexpr uint64_t cWriteSpacingMs = 125;
+constexpr unsigned cPollMs = 5;
+constexpr unsigned cForceWritePollMs = 25;
+
 // Logger life cycle: one instance; none while it is being built or after shutdown began.
-std::mutex gInstanceLock;
+// The lock is recursive: logging calls made while the logger is being built (by the same
+// thread) must see "no logger" instead of waiting for themselves.
+std::recursive_mutex gInstanceLock;
 std::unique_ptr<TLogging> gInstance;
+std::atomic<TLogging*> gCurrent{nullptr};
 bool gInitializing = false;
 bool gFinished = false;
+
+QString HtmlEscaped(const QString& aText) {
+  QString lResult;
+  lResult.reserve(aText.size() + 16);
+  for (const QChar c : aText) {
+    if (c == u'&')
+      lResult += QStringLiteral("&amp;");
+    else if (c == u'<')
+      lResult += QStringLiteral("&lt;");
+    else if (c == u'>')
+      lResult += QStringLiteral("&gt;");
+    else
+      lResult += c;
+  }
+  return lResult;
+}
+
+QString TraceFileText(const QString& aTrace) {
+  QString lText = aTrace;
+  lText.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(u'\r', u'\n');
+  QStringList lLines = lText.split(u'\n');
+  if (lLines.size() > 1 && lLines.last().isEmpty())
+    lLines.removeLast();
+  return lLines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
+}
 
 QString QuoteTabField(const QString& aField) {
   return aField.contains(u'\t') ? u'"' + aField + u'"' : aField;
@@ -55,6 +96,25 @@ QString VarRecToText(const TVarRec& aParam) {
 
 QString TLoggingData::GetSpaceUsedAsString() const {
   return TFileSystemUtils::FileSizeToStr(FSpaceUsed);
+}
+
+bool TLoggingData::SaveTrace(TPathsAndFiles* aPathsAndFiles) {
+  if (FTrace.trimmed().isEmpty() || !FTraceFile.isEmpty() || !aPathsAndFiles)
+    return false;
+  const TFileData* lFile = aPathsAndFiles->FileLst()->GetApplicationLogTrace();
+  if (!lFile)
+    return false;
+  FTraceFile = lFile->FileName();
+  QFile lOut(FTraceFile);
+  const QByteArray lBytes = TraceFileText(FTrace).toLocal8Bit();
+  if (!lOut.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+      lOut.write(lBytes) != lBytes.size()) {
+    TLogging::Add(
+        nullptr, QStringLiteral("TLoggingData.SaveTrace"),
+        Exception(QStringLiteral("Unable to write \"%1\": %2").arg(FTraceFile, lOut.errorString())),
+        false);
+  }
+  return true;
 }
 
 QString TLoggingData::GetAsString() const {
@@ -212,24 +272,80 @@ QString TLoggingUtils::RunTimeToStr(uint64_t aTick, uint64_t aCount) {
 
 // --- TLogging ---------------------------------------------------------------------------
 
-TLogging::TLogging() : FLoggingDataLst(std::make_unique<TLoggingDataList>()) {}
+TLogging::TLogging()
+    : FPathsAndFiles(std::make_unique<TPathsAndFiles>(ApplicationFileName())),
+      FLoggingDataLst(std::make_unique<TLoggingDataList>()),
+      FConfig(std::make_unique<TConfigLoggingData>()) {
+  FFile = FPathsAndFiles->FileLst()->ApplicationLog();
+  Start();
+}
 
-TLogging::~TLogging() = default;
+TLogging::~TLogging() {
+  Shutdown();
+}
+
+void TLogging::Shutdown() {
+  if (!Running())
+    return;
+  FForceWrite = true;
+  WriteBuffer();
+  FFinishing = true;
+  for (int i = 0; i < 11; ++i) {
+    ProcessMessages();
+    Sleep(cPollMs);
+  }
+  Terminate();
+  WaitFor();
+}
 
 TLogging* TLogging::Instance() {
+  if (TLogging* lLogger = gCurrent.load(std::memory_order_acquire))
+    return lLogger;
   std::lock_guard lLock(gInstanceLock);
   if (gInstance || gInitializing || gFinished)
     return gInstance.get();
+  RegisterForkHandlers();
   gInitializing = true;
   gInstance.reset(new TLogging());
   gInitializing = false;
+  gCurrent.store(gInstance.get(), std::memory_order_release);
   return gInstance.get();
 }
 
+void TLogging::RegisterForkHandlers() {
+  // A child forked while the writer holds the lock would wait for it forever; the fork waits
+  // for the lock instead. The child has no writer thread: it buffers, and ForceWrite returns.
+  static const bool lRegistered = [] {
+    pthread_atfork(
+        [] {
+          if (TLogging* l = gCurrent.load())
+            l->FLogLock.lock();
+        },
+        [] {
+          if (TLogging* l = gCurrent.load())
+            l->FLogLock.unlock();
+        },
+        [] {
+          if (TLogging* l = gCurrent.load()) {
+            l->FFinishing = true;
+            // The child's thread has another id than the parent's, so it cannot
+            // unlock what the parent locked: it starts with a fresh lock.
+            new (&l->FLogLock) TCriticalSection();
+          }
+        });
+    return true;
+  }();
+  (void)lRegistered;
+}
+
 void TLogging::Initialize() {
-  std::lock_guard lLock(gInstanceLock);
-  gInitializing = false;
-  gFinished = false;
+  {
+    std::lock_guard lLock(gInstanceLock);
+    gInitializing = false;
+    gFinished = false;
+  }
+  if (TLogging* lLogger = Instance())
+    lLogger->ForceWrite();
 }
 
 void TLogging::Finalize() {
@@ -237,18 +353,157 @@ void TLogging::Finalize() {
   {
     std::lock_guard lLock(gInstanceLock);
     gFinished = true;
+    gCurrent.store(nullptr, std::memory_order_release);
     lLogger = std::move(gInstance);
   }
-  if (lLogger) {
-    // Wait for callers that are still appending.
-    std::lock_guard lLock(lLogger->FLogLock);
+  lLogger.reset(); // last pass, end banner, thread stopped
+}
+
+void TLogging::Execute() {
+  SetLowestPriority();
+  WriteStartBanner();
+  while (!Terminated() && !FFinishing) {
+    WriteBuffer();
+    Sleep(cPollMs);
   }
+  WriteEndBanner();
+}
+
+void TLogging::WriteStartBanner() {
+  const TFileData* lExe = FPathsAndFiles->FileLst()->ApplicationExe();
+  const QString lExeName = lExe ? lExe->FileName() : ApplicationFileName();
+  QStringList lLines{QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-"),
+                     QStringLiteral("<<<STARTING-") + lExeName + QStringLiteral(">>>"),
+                     FormatDateTime(QStringLiteral("ddd c"), Now())};
+  if (lExe)
+    lLines << lExe->AsText(QChar());
+  WriteLines(lLines.join(QStringLiteral("\r\n")));
+}
+
+void TLogging::WriteEndBanner() {
+  const TFileData* lExe = FPathsAndFiles->FileLst()->ApplicationExe();
+  const QString lExeName = lExe ? lExe->FileName() : ApplicationFileName();
+  WriteLines(QStringList{FormatDateTime(QStringLiteral("ddd c"), Now()),
+                         QStringLiteral("finishing, glosing and going home ..."),
+                         QStringLiteral("<<<FINISHING-") + lExeName + QStringLiteral(">>>"),
+                         QStringLiteral("-"), QStringLiteral("-"), QStringLiteral("-")}
+                 .join(QStringLiteral("\r\n")));
+}
+
+void TLogging::ForceWrite() {
+  if (!Running() || IsCurrentThread()) {
+    // No writer to wait for (or the writer itself asks): write here and now.
+    FForceWrite = true;
+    WriteBuffer();
+    return;
+  }
+  for (int i = 0; i < 2; ++i) {
+    FForceWrite = true;
+    while (FForceWrite && Running() && !FFinishing) {
+      ProcessMessages();
+      Sleep(cForceWritePollMs);
+    }
+  }
+}
+
+void TLogging::RegisterStrings(ILoggingLines* aStrings) {
+  if (!aStrings)
+    return;
+  std::lock_guard lLock(FLogLock);
+  FVisualizationStringsLst.push_back(aStrings);
+}
+
+void TLogging::UnRegisterStrings(ILoggingLines* aStrings) {
+  std::lock_guard lLock(FLogLock);
+  std::erase(FVisualizationStringsLst, aStrings);
+}
+
+void TLogging::ClearBuffer() {
+  std::lock_guard lLock(FLogLock);
+  FLoggingDataLst->Clear();
+  FCurrentIx = 0;
+}
+
+QString TLogging::HtmlLine(const TLoggingData& aData, const QString& aLine) {
+  QString lColor;
+  switch (aData.FTyp) {
+  case ltInformation:
+    lColor = QStringLiteral("blue");
+    break;
+  case ltSuccess:
+    lColor = QStringLiteral("green");
+    break;
+  case ltWarning:
+    lColor = QStringLiteral("orange");
+    break;
+  case ltError:
+  case ltExcept:
+    lColor = QStringLiteral("red");
+    break;
+  default:
+    break;
+  }
+  const bool lBold = aData.FTyp == ltWarning || aData.FTyp == ltError || aData.FTyp == ltExcept;
+  QString lHtml = QStringLiteral("<font color=\"") + lColor + QStringLiteral("\">");
+  lHtml += lBold ? QStringLiteral("<b>") + HtmlEscaped(aLine) + QStringLiteral("</b></font>")
+                 : HtmlEscaped(aLine) + QStringLiteral("</font>");
+  return lHtml.replace(u'\t', u' ');
+}
+
+void TLogging::WriteBuffer() {
+  const uint64_t lNow = GetTickCount64();
+  if (!FForceWrite && (lNow - FLastWrite < cWriteSpacingMs || FLoggingDataLst->IsEmpty()))
+    return;
+  std::lock_guard lLock(FLogLock);
+  const qsizetype lCount = FLoggingDataLst->Count();
+  const bool lHasLists = !FVisualizationStringsLst.empty();
+  QString lText;
+  QStringList lHtml;
+  for (; FCurrentIx < lCount; ++FCurrentIx) {
+    TLoggingData lData = (*FLoggingDataLst)[FCurrentIx];
+    if (lData.FIsPrevious)
+      continue;
+    lData.SaveTrace(FPathsAndFiles.get());
+    const QString lLine = lData.GetAsString();
+    lText += lLine + QStringLiteral("\r\n");
+    if (lHasLists)
+      lHtml << HtmlLine(lData, lLine);
+  }
+  WriteLines(lText);
+  if (!FKeepData) {
+    // Records the pass itself added (a trace that could not be written) stay for the next pass.
+    FLoggingDataLst->DeleteFirst(FCurrentIx);
+    FCurrentIx = 0;
+  }
+  if (!lHtml.isEmpty()) {
+    const std::vector<ILoggingLines*> lLists = FVisualizationStringsLst;
+    for (ILoggingLines* lList : lLists) {
+      try {
+        lList->AddLoggingLines(lHtml);
+      } catch (...) {
+        std::erase(FVisualizationStringsLst, lList);
+      }
+    }
+  }
+  FLastWrite = GetTickCount64();
+  FForceWrite = false;
+}
+
+void TLogging::WriteLines(const QString& aLines) {
+  QString lText = aLines.trimmed();
+  if (lText.isEmpty() || !FFile)
+    return;
+  if (!lText.endsWith(QStringLiteral("\r\n")))
+    lText += QStringLiteral("\r\n");
+  std::lock_guard lLock(FLogLock);
+  // Every failure (locked by another process, folder gone, disk full) only loses this text.
+  AppendToLockedFile(FFile->FileName(), lText.toUtf8());
 }
 
 bool TLogging::AddInternal(const TObject* aSender, const QString& aMethod, const QString& aText,
                            TLogTyp aLogType, const QString& aTrace) {
   const QString lText = aText.trimmed();
-  if (aLogType < FLogLevel || lText.isEmpty())
+  if (Terminated() || aLogType < FConfig->LogLevel() || lText.isEmpty())
     return false;
   {
     std::lock_guard lLock(FLogLock);
@@ -341,6 +596,16 @@ bool TLogging::CheckFileExists(const QString& aFileName, TLogTyp aLogTyp, const 
 bool TLogging::CheckFileExists(const QString& aFileName, const TObject* aSender,
                                const QString& aMethod) {
   return CheckFileExists(aFileName, ltError, aSender, aMethod);
+}
+
+bool TLogging::CheckFileExists(const TFileData* aFile, TLogTyp aLogTyp, const TObject* aSender,
+                               const QString& aMethod) {
+  return CheckFileExists(aFile ? aFile->FileName() : QString(), aLogTyp, aSender, aMethod);
+}
+
+bool TLogging::CheckFileExists(const TFileData* aFile, const TObject* aSender,
+                               const QString& aMethod) {
+  return CheckFileExists(aFile, ltError, aSender, aMethod);
 }
 
 void TLogging::StillProcessing(uint64_t& aTick) {

@@ -5,6 +5,7 @@
 #include "Qel.Rtl.DateTime.h"
 #include "Qel.Rtl.Object.h"
 #include "Qel.Rtl.SyncObjs.h"
+#include "Qel.Rtl.Thread.h"
 #include "Qel.Rtl.VarRec.h"
 #include "Qel.Shared.Logging.Defs.h"
 
@@ -15,6 +16,10 @@
 #include <exception>
 #include <memory>
 #include <vector>
+
+class TConfigLoggingData;
+class TFileData;
+class TPathsAndFiles;
 
 // One log record.
 struct TLoggingData {
@@ -32,6 +37,9 @@ struct TLoggingData {
   // The log line without line break; empty for a repeat of the record before it.
   QString GetAsString() const;
   QString GetSpaceUsedAsString() const;
+  // Writes the trace (when there is one) to a fresh trace file of aPathsAndFiles and names it
+  // in FTraceFile; returns whether it tried.
+  bool SaveTrace(TPathsAndFiles* aPathsAndFiles);
   uint64_t SpaceUsed() const { return FSpaceUsed; }
   bool IsPrevious() const { return FIsPrevious; }
 };
@@ -77,8 +85,20 @@ public:
   static QString CleanText(const QString& aText);
 };
 
-// The process-wide logger. Callers use the class-level calls only; they return at once.
-class TLogging : public TObject {
+// A list that receives the logger's lines as HTML, one batch per write pass. It is called
+// on the writer thread while the logger holds its lock, so it must only hand the batch on
+// (queue it to the window's thread) and never wait for another thread. A list that raises
+// is unregistered.
+class ILoggingLines {
+public:
+  virtual ~ILoggingLines() = default;
+  virtual void AddLoggingLines(const QStringList& aHtmlLines) = 0;
+};
+
+// The process-wide logger. Callers use the class-level calls only; they return at once. The
+// logger's own thread writes the buffered records to the log file at most every 125 ms (at
+// once after an error) and hands them to the registered line lists.
+class TLogging : public TThread {
   QEL_CLASS("Qel.Shared.Logging", TLogging)
 
 public:
@@ -86,7 +106,9 @@ public:
 
   // The logger, created on first use; nothing while it is being built or after shutdown began.
   static TLogging* Instance();
-  // Module start-up and shutdown: after Finalize no logger is created again until Initialize.
+  // Module start-up (creates the logger and waits for its first two write passes) and
+  // shutdown (last pass, end banner, thread stopped). After Finalize no logger is created
+  // again until Initialize.
   static void Initialize();
   static void Finalize();
 
@@ -117,6 +139,10 @@ public:
                               const QString& aMethod);
   static bool CheckFileExists(const QString& aFileName, const TObject* aSender,
                               const QString& aMethod);
+  static bool CheckFileExists(const TFileData* aFile, TLogTyp aLogTyp, const TObject* aSender,
+                              const QString& aMethod);
+  static bool CheckFileExists(const TFileData* aFile, const TObject* aSender,
+                              const QString& aMethod);
   // For long loops: a continuation record when more than 1000 ms have passed since aTick.
   static void StillProcessing(uint64_t& aTick);
 
@@ -126,18 +152,50 @@ public:
   static bool DoLog(const TObject* aSender, const QString& aMethod, const QString& aText,
                     TLogTyp aLogType);
 
+  // Requests a write and returns once two write passes have run (processing pending window
+  // messages meanwhile). Returns at once when the writer thread does not run.
+  void ForceWrite();
+  // A list may be registered more than once; it is then fed once per registration.
+  void RegisterStrings(ILoggingLines* aStrings);
+  void UnRegisterStrings(ILoggingLines* aStrings);
+  // One write pass and the raw append to the log file (run by the writer thread).
+  void WriteBuffer();
+  void WriteLines(const QString& aLines);
+
+  TFileData* File() const { return FFile; }
+  TPathsAndFiles* PathsAndFiles() const { return FPathsAndFiles.get(); }
+  TConfigLoggingData& Config() const { return *FConfig; }
   TCriticalSection& LogLock() { return FLogLock; }
   // The buffer; read it only while holding LogLock.
   TLoggingDataList& LoggingDataLst() { return *FLoggingDataLst; }
+  // Empties the buffer (under the lock), also the records not written yet.
+  void ClearBuffer();
+  bool KeepData() const { return FKeepData; }
+  void SetKeepData(bool aKeepData) { FKeepData = aKeepData; }
   bool ForceWriteRequested() const { return FForceWrite; }
-  TLogTyp LogLevel() const { return FLogLevel; }
-  void SetLogLevel(TLogTyp aLogLevel) { FLogLevel = aLogLevel; }
+
+  // The HTML line of a record for the viewers: the line escaped, in its type's colour.
+  static QString HtmlLine(const TLoggingData& aData, const QString& aLine);
+
+protected:
+  void Execute() override;
 
 private:
   TLogging();
+  static void RegisterForkHandlers();
+  void WriteStartBanner();
+  void WriteEndBanner();
+  void Shutdown();
 
-  std::unique_ptr<TLoggingDataList> FLoggingDataLst;
+  std::unique_ptr<TPathsAndFiles> FPathsAndFiles;
   TCriticalSection FLogLock;
-  TLogTyp FLogLevel = ltNone;
+  TFileData* FFile = nullptr;
+  uint64_t FLastWrite = 0;
   std::atomic<bool> FForceWrite{false};
+  qsizetype FCurrentIx = 0;
+  std::atomic<bool> FKeepData{false};
+  std::atomic<bool> FFinishing{false};
+  std::vector<ILoggingLines*> FVisualizationStringsLst;
+  std::unique_ptr<TLoggingDataList> FLoggingDataLst;
+  std::unique_ptr<TConfigLoggingData> FConfig;
 };

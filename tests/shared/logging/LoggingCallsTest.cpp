@@ -1,6 +1,7 @@
 // The class-level logging calls and what they put into the buffer.
 #include "Qel.Rtl.Exceptions.h"
 #include "Qel.Rtl.Tick.h"
+#include "Qel.Shared.Config.Logging.Data.h"
 #include "Qel.Shared.Logging.h"
 #include "QelLogCapture.h"
 #include "QelTestFolder.h"
@@ -28,10 +29,10 @@ TEST_F(LoggingCalls, BaseFormsBufferTrimmedRecords) {
 
 TEST_F(LoggingCalls, BlankTextAndLowLevelsAreDropped) {
   EXPECT_FALSE(TLogging::Add(nullptr, QStringLiteral("M"), QStringLiteral(" \t\r\n ")));
-  TLogging::Instance()->SetLogLevel(ltWarning);
+  TLogging::Instance()->Config().SetLogLevel(ltWarning);
   EXPECT_FALSE(TLogging::Add(nullptr, QStringLiteral("M"), QStringLiteral("info"), ltInformation));
   EXPECT_TRUE(TLogging::Add(nullptr, QStringLiteral("M"), QStringLiteral("warn"), ltWarning));
-  TLogging::Instance()->SetLogLevel(ltNone);
+  TLogging::Instance()->Config().SetLogLevel(ltNone);
   EXPECT_EQ(FLog.Records().size(), 1u);
 }
 

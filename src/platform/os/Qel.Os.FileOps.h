@@ -1,0 +1,28 @@
+#pragma once
+// File operations of the platform that the runtime's file classes do not offer: renames and
+// moves that never replace an existing file, the creation time of a file, and the test
+// whether another holder has a file locked.
+
+#include <QDateTime>
+#include <QString>
+
+// Renames aOldName to aNewName, failing when aNewName exists (renameat2 with
+// RENAME_NOREPLACE; on a file system without it, a hard link and the removal of the old
+// name). Both names must lie on one file system. aError receives the reason of a failure.
+bool RenameFileNoReplace(const QString& aOldName, const QString& aNewName, QString& aError);
+
+// Moves a file to aNewName without ever replacing an existing file: a rename on the same
+// file system; across file systems a copy into a newly created file (with the permission
+// bits of the original), then the original is removed. A failed copy leaves nothing behind,
+// and when the original cannot be removed the copy is removed again.
+bool MoveFileNoReplace(const QString& aOldName, const QString& aNewName, QString& aError);
+
+// The creation (birth) time of a file where the file system records one, else the time of
+// its last status change. False for a missing file.
+bool GetFileCreationTime(const QString& aFileName, QDateTime& aTime);
+
+// Whether the file is "in use": another holder has a lock on it (flock, an open file
+// description lock or a POSIX record lock) that forbids an exclusive lock now, or the file
+// cannot be opened at all. The test opens the file read-only, asks without blocking and
+// closes it at once. False for a missing file.
+bool IsFileLockedByOther(const QString& aFileName);
