@@ -3,6 +3,7 @@
 // run, so that the logger and the paths-and-files service never touch the real folders.
 #include "Qel.Rtl.FormatSettings.h"
 #include "Qel.Shared.Modules.h"
+#include "Qel.Shared.PathsAndFiles.h"
 #include "QelTestFolder.h"
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@ int main(int argc, char** argv) {
     TTestProgramFolder lProcessFolder(QStringLiteral("Qel_TestRun"));
     TModuleTable lModules(FrameworkModules());
     lModules.Initialize();
+    TPathsAndFiles::Instance(); // the process-wide service lives in the run's folder too
     lResult = RUN_ALL_TESTS();
     lModules.Finalize();
   }

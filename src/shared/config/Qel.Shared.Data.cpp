@@ -2,7 +2,13 @@
 
 #include "Qel.Rtl.Json.h"
 #include "Qel.Rtl.SysUtils.h"
+#include "Qel.Shared.FileSystem.Utils.h"
+#include "Qel.Shared.Files.Data.h"
+#include "Qel.Shared.Paths.Data.h"
+#include "Qel.Shared.PathsAndFiles.h"
 #include "Qel.Shared.Utils.h"
+
+#include <QFile>
 
 #include <QCollator>
 #include <QJsonObject>
@@ -176,3 +182,73 @@ void OrderDataArray(std::vector<TData*>& aItems, TDataOrder aOrder) {
   for (size_t i = 0; i < lKeyed.size(); ++i)
     aItems[i] = lKeyed[i].Data;
 }
+
+bool TData::DeleteFile(const QString& aPath) const {
+  if (!DirectoryExists(aPath))
+    return false;
+  // The item's files are looked up but kept (see the declaration).
+  QStringList lFiles;
+  TFileSystemUtils::FindFiles(aPath, FID + FFileExt, lFiles, true);
+  return true;
+}
+
+namespace DataListFiles {
+
+QString DataFolder() {
+  return TPathsAndFiles::Instance()->PathLst()->GetPath(ptData)->Path();
+}
+
+QString TmpFolder() {
+  return TPathsAndFiles::Instance()->PathLst()->GetPath(ptTmp)->Path();
+}
+
+QString RegisterFolder(const QString& aPath) {
+  return TPathsAndFiles::Instance()->PathLst()->Add(aPath)->Path();
+}
+
+QString RegisterFile(const QString& aFolder, const QString& aName) {
+  const TFileData* lFile = TPathsAndFiles::AddFile(aFolder, aName, true, false);
+  return lFile ? lFile->FileName() : IncludeTrailingPathDelimiter(aFolder) + aName;
+}
+
+bool DeleteFile(const QString& aFileName) {
+  TFileData* lFile = TPathsAndFiles::AddFile(aFileName, false, false);
+  return !lFile || lFile->FileDelete(false);
+}
+
+bool WriteFile(const QString& aFileName, const QString& aText) {
+  QFile lFile(aFileName);
+  QString lText = TrimRight(aText);
+  lText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+      .replace(u'\n', QStringLiteral("\r\n"));
+  const QByteArray lBytes = (lText + QStringLiteral("\r\n")).toLocal8Bit();
+  return lFile.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+         lFile.write(lBytes) == lBytes.size();
+}
+
+QString ReadFile(const QString& aFileName) {
+  QFile lFile(aFileName);
+  if (!lFile.open(QIODevice::ReadOnly))
+    return QString();
+  QString lText = QString::fromLocal8Bit(lFile.readAll());
+  lText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  const QStringList lLines = lText.split(u'\n');
+  // From the last line to the first, a line equal to the one kept after it is dropped.
+  QStringList lKept;
+  QString lNext;
+  for (qsizetype i = lLines.size() - 1; i >= 0; --i) {
+    if (lLines[i] == lNext)
+      continue;
+    lKept.prepend(lLines[i]);
+    lNext = lLines[i];
+  }
+  return lKept.join(u'\n');
+}
+
+QStringList FindFiles(const QString& aFolder, const QString& aPattern) {
+  QStringList lFiles;
+  TFileSystemUtils::FindFiles(aFolder, QStringLiteral("\"") + aPattern + u'"', lFiles, true);
+  return lFiles;
+}
+
+} // namespace DataListFiles

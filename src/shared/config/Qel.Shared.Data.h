@@ -6,13 +6,16 @@
 #include "Qel.Rtl.Exceptions.h"
 #include "Qel.Rtl.IniFiles.h"
 #include "Qel.Rtl.Object.h"
+#include "Qel.Rtl.SysUtils.h"
 #include "Qel.Rtl.Tick.h"
 #include "Qel.Rtl.Variant.h"
 #include "Qel.Shared.Attributes.h"
 #include "Qel.Shared.Logging.h"
 
+#include <QFile>
 #include <QString>
 #include <QStringList>
+#include <QUuid>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -129,6 +132,11 @@ public:
   // the wrong type leave their field unchanged. False when the text is no JSON object.
   bool SetAsJson(const QString& aJson);
 
+  // Whether aPath names an existing folder that may hold this item's file (FID + FFileExt,
+  // also in sub-folders). The stored file itself is kept: a list that is cleared before it
+  // loads its folder again must still find its items there.
+  bool DeleteFile(const QString& aPath) const;
+
 protected:
   QString FID;
   TDateTime FCreatedDateTime;
@@ -172,6 +180,27 @@ template <> struct TFieldTraits<TDataClass> { static constexpr TFieldKind Kind =
 // A fresh object of aClass read from JSON text; nothing for no class or text that is no
 // JSON object.
 std::unique_ptr<TData> DataFromJson(const TDataClass& aClass, const QString& aJson);
+
+// The file side of the one-file-per-item persistence of data lists (kept out of the template
+// so that the list needs no paths-and-files header).
+namespace DataListFiles {
+// The data folder of the process-wide paths-and-files service.
+QString DataFolder();
+// The temporary folder of the process-wide paths-and-files service.
+QString TmpFolder();
+// aPath registered in the folder catalogue (created when missing); its path with delimiter.
+QString RegisterFolder(const QString& aPath);
+// The item file aFolder + aName registered as a known file; its full name.
+QString RegisterFile(const QString& aFolder, const QString& aName);
+bool DeleteFile(const QString& aFileName);
+// The text followed by a line break, in the system's 8-bit code page, without byte-order mark.
+bool WriteFile(const QString& aFileName, const QString& aText);
+// The file's lines with runs of equal neighbouring lines (and trailing empty lines) reduced,
+// joined by line breaks.
+QString ReadFile(const QString& aFileName);
+// Full names of the files matching aPattern in aFolder and its sub-folders.
+QStringList FindFiles(const QString& aFolder, const QString& aPattern);
+} // namespace DataListFiles
 
 enum class TDataOrder { CaptionAndID, Caption, ID };
 // Orders data objects by caption and identifier, by caption or by identifier, without regard
@@ -298,10 +327,19 @@ public:
     if (!aData)
       return false;
     const QString lID = aData->ID();
-    std::erase_if(FItems, [&](const std::unique_ptr<T>& p) { return p->ID() == lID; });
+    std::erase_if(FItems, [&](const std::unique_ptr<T>& p) {
+      if (p->ID() != lID)
+        return false;
+      p->DeleteFile(FPath);
+      return true;
+    });
     return true;
   }
-  virtual void Clear() { FItems.clear(); }
+  virtual void Clear() {
+    for (const auto& lItem : FItems)
+      lItem->DeleteFile(FPath);
+    FItems.clear();
+  }
 
   // Ordered copies of the item references; the list keeps its order.
   std::vector<TData*> Sort() const { return Ordered(TDataOrder::CaptionAndID, "Sort"); }
@@ -310,9 +348,103 @@ public:
   }
   std::vector<TData*> GetOrderByID() const { return Ordered(TDataOrder::ID, "GetOrderByID"); }
 
-  // The file persistence of later lists; the base loads and saves nothing.
+  // Lists with a fixed place of their own override these; the base loads and saves nothing.
   virtual bool Load() { return false; }
   bool Save() override { return false; }
+
+  // --- one JSON file per item ----------------------------------------------------------
+  const QString& Path() const { return FPath; }
+  // FPath := aPath, or the data folder for an empty aPath; whether that folder exists.
+  bool SetPath(const QString& aPath) {
+    FPath = aPath.isEmpty() ? DataListFiles::DataFolder() : aPath;
+    return !FPath.isEmpty() && DirectoryExists(FPath);
+  }
+  // Reads every file aFileMask + the item extension in the folder and its sub-folders, one
+  // item per file. A file that cannot be read as an item is logged and skipped.
+  bool LoadFiles(const QString& aPath, const QString& aFileMask, bool aClear) {
+    const QString lMethod =
+        TLoggingUtils::BuildMethodName(QStringLiteral("LoadFiles"), QStringList{aFileMask});
+    const uint64_t lTick = GetTickCount64();
+    if (!SetPath(aPath))
+      return false;
+    if (aClear)
+      Clear();
+    BeforeLoad();
+    for (const QString& lFile : DataListFiles::FindFiles(FPath, aFileMask + ItemFileExt())) {
+      QString lText = DataListFiles::ReadFile(lFile);
+      try {
+        BeforeDeserialize(lText);
+        std::unique_ptr<T> lItem = CreateItem(TDataClass());
+        if (!lItem->SetAsJson(lText))
+          throw Exception(QStringLiteral("\"%1\" holds no item").arg(lFile));
+        T* lLoaded = lItem.get();
+        BeforeLoadData(lLoaded);
+        if (!lLoaded)
+          continue;
+        lLoaded->ResetAction();
+        FItems.push_back(std::move(lItem));
+        AfterLoadData(lLoaded);
+      } catch (const std::exception& e) {
+        TLogging::Add(this, lMethod, lFile, e, false, lText);
+      }
+    }
+    AfterLoad();
+    TLogging::AddRunTime(this, lMethod, lTick, static_cast<uint64_t>(Count()));
+    return true;
+  }
+  bool Load(const QString& aPath, const QUuid& aGUID, bool aClear) {
+    return LoadFiles(aPath, aGUID.toString(QUuid::WithBraces).toUpper(), aClear);
+  }
+  bool Load(const QString& aPath) { return LoadFiles(aPath, QStringLiteral("*"), true); }
+  // Writes every item into its file FID + FileExt in the folder (the data folder for an
+  // empty aPath); the files of items marked daDelete are deleted instead. aFileName names
+  // the last file registered when it exists.
+  bool Save(const QString& aPath, QString& aFileName) {
+    aFileName.clear();
+    const uint64_t lTick = GetTickCount64();
+    const QString lFolder =
+        aPath.isEmpty() ? DataListFiles::DataFolder() : DataListFiles::RegisterFolder(aPath);
+    const QString lMethod =
+        TLoggingUtils::BuildMethodName(QStringLiteral("Save"), QStringList{lFolder});
+    QString lLast;
+    if (DirectoryExists(lFolder)) {
+      try {
+        BeforeSave();
+        for (T* lItem : Snapshot()) {
+          lLast = DataListFiles::RegisterFile(lFolder, lItem->ID() + lItem->FileExt());
+          if (lItem->Action() == daDelete) {
+            DataListFiles::DeleteFile(lLast);
+          } else {
+            BeforeSaveData(lItem);
+            QString lText = lItem->GetAsJson();
+            AfterSerialize(lText);
+            AfterSaveData(lItem);
+            if (!lText.isEmpty())
+              DataListFiles::WriteFile(lLast, lText);
+          }
+          lItem->ResetAction();
+        }
+        AfterSave();
+      } catch (const std::exception& e) {
+        TLogging::Add(this, lMethod, e, false);
+      }
+    }
+    if (!lLast.isEmpty() && FileExists(lLast))
+      aFileName = lLast;
+    TLogging::AddRunTime(
+        this,
+        TLoggingUtils::BuildMethodName(QStringLiteral("Save"), QStringList{lFolder, aFileName}),
+        lTick, static_cast<uint64_t>(Count()));
+    return DirectoryExists(lFolder) && !aFileName.isEmpty();
+  }
+  // The items saved into the temporary folder; the text of the last file written.
+  QString GetAsJson() {
+    QString lFileName;
+    if (!Save(DataListFiles::TmpFolder(), lFileName))
+      return QString();
+    QFile lFile(lFileName);
+    return lFile.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(lFile.readAll()) : QString();
+  }
 
   // Reads the items of the sections IniSection(0), IniSection(1), ... up to the first
   // section that is missing or has no identifier under IDName. A known identifier updates
@@ -440,8 +572,17 @@ protected:
   virtual void AfterSave() {}
 
   bool FReadOnly = false;
+  QString FPath;
 
 private:
+  // The extension of the list's item files: that of a new item.
+  QString ItemFileExt() const {
+    if constexpr (cCreatable)
+      return T().FileExt();
+    else
+      return QStringLiteral(".dat");
+  }
+
   static constexpr bool cCreatable = std::is_default_constructible_v<T> && !std::is_abstract_v<T>;
 
   std::unique_ptr<T> CreateItem(const TDataClass& aClass) const {

@@ -62,10 +62,6 @@ QString TraceFileText(const QString& aTrace) {
   return lLines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
-QString QuoteTabField(const QString& aField) {
-  return aField.contains(u'\t') ? u'"' + aField + u'"' : aField;
-}
-
 QString VarRecToText(const TVarRec& aParam) {
   if (aParam.IsText())
     return aParam.Text();
@@ -95,7 +91,15 @@ QString VarRecToText(const TVarRec& aParam) {
 // --- TLoggingData -----------------------------------------------------------------------
 
 QString TLoggingData::GetSpaceUsedAsString() const {
-  return TFileSystemUtils::FileSizeToStr(FSpaceUsed);
+  // The figure changes slowly from record to record: the writer formats it again only when
+  // it differs from the last one (per thread, as the settings are read-only while it runs).
+  thread_local uint64_t lLastValue = UINT64_MAX;
+  thread_local QString lLastText;
+  if (FSpaceUsed != lLastValue) {
+    lLastText = TFileSystemUtils::FileSizeToStr(FSpaceUsed);
+    lLastValue = FSpaceUsed;
+  }
+  return lLastText;
 }
 
 bool TLoggingData::SaveTrace(TPathsAndFiles* aPathsAndFiles) {
@@ -117,25 +121,72 @@ bool TLoggingData::SaveTrace(TPathsAndFiles* aPathsAndFiles) {
   return true;
 }
 
+namespace {
+
+// aValue in decimal with at least aDigits digits.
+void AppendPadded(QString& aText, int aValue, int aDigits) {
+  char lBuffer[16];
+  int n = 0;
+  unsigned lValue = static_cast<unsigned>(aValue < 0 ? 0 : aValue);
+  do {
+    lBuffer[n++] = static_cast<char>('0' + lValue % 10);
+    lValue /= 10;
+  } while (lValue && n < 16);
+  for (int i = n; i < aDigits; ++i)
+    aText += u'0';
+  while (n > 0)
+    aText += QChar::fromLatin1(lBuffer[--n]);
+}
+
+void AppendField(QString& aLine, const QString& aField) {
+  if (aField.contains(u'\t')) {
+    aLine += u'"';
+    aLine += aField;
+    aLine += u'"';
+  } else {
+    aLine += aField;
+  }
+}
+
+} // namespace
+
 QString TLoggingData::GetAsString() const {
   if (FIsPrevious)
     return QString();
   int y, m, d, h, n, s, z;
   DecodeDate(FDateTime, y, m, d);
   DecodeTime(FDateTime, h, n, s, z);
-  const QString lFields[] = {
-      QString::asprintf("%.4d-%.2d-%.2dT%.2d:%.2d:%.2d.%.3dZ", y, m, d, h, n, s, z),
-      QStringLiteral("[") + QString::asprintf("PID:%u;TID:%u", FProcessID, FThreadID) + u']',
-      TLoggingUtils::LogTypToText(FTyp),
-      FSender,
-      FText,
-      QStringLiteral("UsedMemory:") + GetSpaceUsedAsString(),
-      FTraceFile,
-  };
-  QStringList lLine;
-  for (const QString& lField : lFields)
-    lLine << QuoteTabField(lField);
-  return lLine.join(u'\t');
+  QString lLine;
+  lLine.reserve(96 + FSender.size() + FText.size() + FTraceFile.size());
+  // time, written as "%.4d-%.2d-%.2dT%.2d:%.2d:%.2d.%.3dZ" (local time, unconverted)
+  AppendPadded(lLine, y, 4);
+  lLine += u'-';
+  AppendPadded(lLine, m, 2);
+  lLine += u'-';
+  AppendPadded(lLine, d, 2);
+  lLine += u'T';
+  AppendPadded(lLine, h, 2);
+  lLine += u':';
+  AppendPadded(lLine, n, 2);
+  lLine += u':';
+  AppendPadded(lLine, s, 2);
+  lLine += u'.';
+  AppendPadded(lLine, z, 3);
+  lLine += QStringLiteral("Z\t[PID:");
+  lLine += QString::number(FProcessID);
+  lLine += QStringLiteral(";TID:");
+  lLine += QString::number(FThreadID);
+  lLine += QStringLiteral("]\t");
+  lLine += TLoggingUtils::LogTypToText(FTyp);
+  lLine += u'\t';
+  AppendField(lLine, FSender);
+  lLine += u'\t';
+  AppendField(lLine, FText);
+  lLine += QStringLiteral("\tUsedMemory:");
+  lLine += GetSpaceUsedAsString();
+  lLine += u'\t';
+  AppendField(lLine, FTraceFile);
+  return lLine;
 }
 
 // --- TLoggingDataList -------------------------------------------------------------------
@@ -172,6 +223,19 @@ void TLoggingDataList::AddContinuing() {
   lData.FText = QStringLiteral("continuing...");
   lData.FTrace.clear();
   FItems.push_back(std::move(lData));
+}
+
+std::vector<TLoggingData> TLoggingDataList::Take(qsizetype aFrom, bool aRemove) {
+  std::vector<TLoggingData> lResult;
+  const auto lFrom = static_cast<size_t>(qBound<qsizetype>(0, aFrom, Count()));
+  if (aRemove && lFrom == 0) {
+    lResult.swap(FItems);
+    return lResult;
+  }
+  lResult.assign(FItems.begin() + static_cast<std::ptrdiff_t>(lFrom), FItems.end());
+  if (aRemove)
+    FItems.clear();
+  return lResult;
 }
 
 void TLoggingDataList::DeleteFirst(qsizetype aCount) {
@@ -331,6 +395,7 @@ void TLogging::RegisterForkHandlers() {
             // The child's thread has another id than the parent's, so it cannot
             // unlock what the parent locked: it starts with a fresh lock.
             new (&l->FLogLock) TCriticalSection();
+            new (&l->FPassLock) TCriticalSection();
           }
         });
     return true;
@@ -451,31 +516,35 @@ QString TLogging::HtmlLine(const TLoggingData& aData, const QString& aLine) {
 }
 
 void TLogging::WriteBuffer() {
-  const uint64_t lNow = GetTickCount64();
-  if (!FForceWrite && (lNow - FLastWrite < cWriteSpacingMs || FLoggingDataLst->IsEmpty()))
+  if (!FForceWrite && GetTickCount64() - FLastWrite < cWriteSpacingMs)
     return;
-  std::lock_guard lLock(FLogLock);
-  const qsizetype lCount = FLoggingDataLst->Count();
-  const bool lHasLists = !FVisualizationStringsLst.empty();
+  // One pass at a time, so that passes append in order. The logger lock is held only to take
+  // the records and to hand the lines to the lists: callers never wait for the disk.
+  std::lock_guard lPass(FPassLock);
+  std::vector<TLoggingData> lBatch;
+  {
+    std::lock_guard lLock(FLogLock);
+    if (!FForceWrite && FCurrentIx >= FLoggingDataLst->Count())
+      return;
+    lBatch = FLoggingDataLst->Take(FCurrentIx, !FKeepData);
+    FCurrentIx = FKeepData ? FLoggingDataLst->Count() : 0;
+  }
+  const bool lHasLists = HasLineLists();
   QString lText;
   QStringList lHtml;
-  for (; FCurrentIx < lCount; ++FCurrentIx) {
-    TLoggingData lData = (*FLoggingDataLst)[FCurrentIx];
+  for (TLoggingData& lData : lBatch) {
     if (lData.FIsPrevious)
       continue;
     lData.SaveTrace(FPathsAndFiles.get());
     const QString lLine = lData.GetAsString();
-    lText += lLine + QStringLiteral("\r\n");
+    lText += lLine;
+    lText += QStringLiteral("\r\n");
     if (lHasLists)
       lHtml << HtmlLine(lData, lLine);
   }
   WriteLines(lText);
-  if (!FKeepData) {
-    // Records the pass itself added (a trace that could not be written) stay for the next pass.
-    FLoggingDataLst->DeleteFirst(FCurrentIx);
-    FCurrentIx = 0;
-  }
   if (!lHtml.isEmpty()) {
+    std::lock_guard lLock(FLogLock);
     const std::vector<ILoggingLines*> lLists = FVisualizationStringsLst;
     for (ILoggingLines* lList : lLists) {
       try {
@@ -489,13 +558,18 @@ void TLogging::WriteBuffer() {
   FForceWrite = false;
 }
 
+bool TLogging::HasLineLists() {
+  std::lock_guard lLock(FLogLock);
+  return !FVisualizationStringsLst.empty();
+}
+
 void TLogging::WriteLines(const QString& aLines) {
   QString lText = aLines.trimmed();
   if (lText.isEmpty() || !FFile)
     return;
   if (!lText.endsWith(QStringLiteral("\r\n")))
     lText += QStringLiteral("\r\n");
-  std::lock_guard lLock(FLogLock);
+  std::lock_guard lLock(FPassLock);
   // Every failure (locked by another process, folder gone, disk full) only loses this text.
   AppendToLockedFile(FFile->FileName(), lText.toUtf8());
 }

@@ -61,6 +61,9 @@ public:
     return FItems.at(static_cast<size_t>(aIx));
   }
   const TLoggingData& Last() const { return FItems.back(); }
+  // Copies of the records from aFrom on; with aRemove the list is emptied (the records before
+  // aFrom were handed out by an earlier call).
+  std::vector<TLoggingData> Take(qsizetype aFrom, bool aRemove);
   // Removes the first aCount records.
   void DeleteFirst(qsizetype aCount);
   void Clear() { FItems.clear(); }
@@ -183,12 +186,15 @@ protected:
 private:
   TLogging();
   static void RegisterForkHandlers();
+  bool HasLineLists();
   void WriteStartBanner();
   void WriteEndBanner();
   void Shutdown();
 
   std::unique_ptr<TPathsAndFiles> FPathsAndFiles;
   TCriticalSection FLogLock;
+  // Serialises the write passes and every append to the log file.
+  TCriticalSection FPassLock;
   TFileData* FFile = nullptr;
   uint64_t FLastWrite = 0;
   std::atomic<bool> FForceWrite{false};
