@@ -1,6 +1,7 @@
 #include "Qel.Os.FileOps.h"
 
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -201,4 +202,61 @@ bool IsFileLockedByOther(const QString& aFileName) {
       return false;
   }
   return lLock.l_type != F_UNLCK;
+}
+
+namespace {
+
+// The buffered way of CopyFileBlock, for file systems the kernel cannot copy between.
+int64_t CopyBlockThroughBuffer(int aSrcFd, const QString& aSrcName, int aDstFd,
+                               const QString& aDstName, int64_t aCount, QString& aError) {
+  char lBuffer[65536];
+  int64_t lCopied = 0;
+  while (lCopied < aCount) {
+    const auto lWanted = static_cast<size_t>(std::min<int64_t>(aCount - lCopied, sizeof lBuffer));
+    const ssize_t lRead = ::read(aSrcFd, lBuffer, lWanted);
+    if (lRead < 0 && errno == EINTR)
+      continue;
+    if (lRead < 0) {
+      aError = FailureText("Unable to read", aSrcName, errno);
+      return -1;
+    }
+    if (lRead == 0)
+      break;
+    if (!WriteAll(aDstFd, lBuffer, static_cast<size_t>(lRead))) {
+      aError = FailureText("Unable to write", aDstName, errno);
+      return -1;
+    }
+    lCopied += lRead;
+  }
+  return lCopied;
+}
+
+} // namespace
+
+int64_t CopyFileBlock(int aSrcFd, const QString& aSrcName, int aDstFd, const QString& aDstName,
+                      int64_t aCount, QString& aError) {
+  int64_t lCopied = 0;
+  while (lCopied < aCount) {
+    const ssize_t lDone = ::copy_file_range(aSrcFd, nullptr, aDstFd, nullptr,
+                                            static_cast<size_t>(aCount - lCopied), 0);
+    if (lDone > 0) {
+      lCopied += lDone;
+      continue;
+    }
+    if (lDone == 0)
+      break; // end of the source
+    if (errno == EINTR)
+      continue;
+    if (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ||
+        errno == EBADF) {
+      const int64_t lRest =
+          CopyBlockThroughBuffer(aSrcFd, aSrcName, aDstFd, aDstName, aCount - lCopied, aError);
+      return lRest < 0 ? -1 : lCopied + lRest;
+    }
+    // The kernel does not say which side failed; reading rarely fails where writing did not.
+    aError = FailureText(errno == EIO ? "Unable to read" : "Unable to write",
+                         errno == EIO ? aSrcName : aDstName, errno);
+    return -1;
+  }
+  return lCopied;
 }

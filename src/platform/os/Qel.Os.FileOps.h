@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <cstdint>
 
 // Renames aOldName to aNewName, failing when aNewName exists (renameat2 with
 // RENAME_NOREPLACE; on a file system without it, a hard link and the removal of the old
@@ -26,3 +27,11 @@ bool GetFileCreationTime(const QString& aFileName, QDateTime& aTime);
 // cannot be opened at all. The test opens the file read-only, asks without blocking and
 // closes it at once. False for a missing file.
 bool IsFileLockedByOther(const QString& aFileName);
+
+// Copies up to aCount bytes from the current position of the open file aSrcFd to the current
+// position of aDstFd, inside the kernel where the file systems allow it (copy_file_range),
+// else through a buffer. Both positions advance. Returns the number of bytes copied, which
+// is less than aCount only at the end of the source; -1 on failure, with aError naming the
+// side that failed (aSrcName or aDstName).
+int64_t CopyFileBlock(int aSrcFd, const QString& aSrcName, int aDstFd, const QString& aDstName,
+                      int64_t aCount, QString& aError);

@@ -246,22 +246,30 @@ void TLoggingDataList::DeleteFirst(qsizetype aCount) {
 // --- TLoggingUtils ----------------------------------------------------------------------
 
 QString TLoggingUtils::CleanText(const QString& aText) {
-  // Most texts are clean already: hand them back shared, without a copy.
-  const auto lNeedsCleaning = [](const QString& t) {
-    for (qsizetype i = 0; i < t.size(); ++i) {
-      const QChar c = t[i];
-      if (c == u'\r' || c == u'\n' || c == u'"' ||
-          (c == u' ' && i + 1 < t.size() && t[i + 1] == u' '))
-        return true;
-    }
-    return false;
+  // Line breaks become blanks, each pair of blanks one blank (pairs are taken from the left,
+  // so four blanks give two), double quotes apostrophes. Most texts are clean already: those
+  // are handed back shared, without a copy.
+  const auto lMapped = [](QChar c) {
+    return c == u'\r' || c == u'\n' ? QChar(u' ') : c == u'"' ? QChar(u'\'') : c;
   };
-  if (!lNeedsCleaning(aText))
+  const qsizetype lSize = aText.size();
+  const QChar* lFrom = aText.constData();
+  qsizetype i = 0;
+  for (; i < lSize; ++i) {
+    const QChar c = lFrom[i];
+    if (c == u'\r' || c == u'\n' || c == u'"' ||
+        (c == u' ' && i + 1 < lSize && lMapped(lFrom[i + 1]) == u' '))
+      break;
+  }
+  if (i == lSize)
     return aText;
-  QString lText = aText;
-  lText.replace(u'\r', u' ').replace(u'\n', u' ');
-  lText.replace(QStringLiteral("  "), QStringLiteral(" "));
-  lText.replace(u'"', u'\'');
+  QString lText(aText.constData(), i);
+  lText.reserve(lSize);
+  while (i < lSize) {
+    const QChar c = lMapped(lFrom[i]);
+    lText += c;
+    i += (c == u' ' && i + 1 < lSize && lMapped(lFrom[i + 1]) == u' ') ? 2 : 1;
+  }
   return lText;
 }
 

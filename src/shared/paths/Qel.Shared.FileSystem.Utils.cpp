@@ -77,12 +77,10 @@ uint64_t TFileSystemUtils::FileSize(const QString& aFileName) {
 QString TFileSystemUtils::FileSizeToStr(uint64_t aSize) {
   double lValue = static_cast<double>(aSize);
   constexpr int lLast = static_cast<int>(std::size(cSizeArr)) - 1;
-  for (int i = 0;; ++i) {
-    const QString lText = FormatFloat(QStringLiteral("#.##"), lValue) + QLatin1String(cSizeArr[i]);
-    if (lValue < 1024 || i == lLast)
-      return lText;
+  int i = 0;
+  for (; lValue >= 1024 && i < lLast; ++i)
     lValue /= 1024;
-  }
+  return FormatFloat(QStringLiteral("#.##"), lValue) + QLatin1String(cSizeArr[i]);
 }
 
 bool TFileSystemUtils::GetFileVersion(const QString& aFileName, TVersion& aVersion) {

@@ -189,24 +189,21 @@ bool TFileData::CopyContent(TFileData* aDst) {
     return lFail(
         QStringLiteral("Unable to create \"%1\": %2").arg(aDst->FileName(), lDst.errorString()));
   lCreated = true;
-  std::vector<char> lBuffer(static_cast<size_t>(cCopyBlockSize));
+  const QString lSizeText = TFileSystemUtils::FileSizeToStr(lSize);
   uint64_t lCopied = 0;
   while (lCopied < lSize) {
-    const qint64 lWanted = static_cast<qint64>(std::min<uint64_t>(cCopyBlockSize, lSize - lCopied));
-    const qint64 lRead = lSrc.read(lBuffer.data(), lWanted);
-    if (lRead <= 0)
-      return lFail(
-          lRead < 0
-              ? QStringLiteral("Unable to read \"%1\": %2").arg(FileName(), lSrc.errorString())
-              : QStringLiteral("\"%1\" ended before %2 bytes").arg(FileName()).arg(lSize));
-    if (lDst.write(lBuffer.data(), lRead) != lRead)
-      return lFail(
-          QStringLiteral("Unable to write \"%1\": %2").arg(aDst->FileName(), lDst.errorString()));
-    lCopied += static_cast<uint64_t>(lRead);
+    const auto lWanted = static_cast<int64_t>(std::min<uint64_t>(cCopyBlockSize, lSize - lCopied));
+    QString lError;
+    const int64_t lDone =
+        CopyFileBlock(lSrc.handle(), FileName(), lDst.handle(), aDst->FileName(), lWanted, lError);
+    if (lDone < 0)
+      return lFail(lError);
+    if (lDone == 0)
+      return lFail(QStringLiteral("\"%1\" ended before %2 bytes").arg(FileName()).arg(lSize));
+    lCopied += static_cast<uint64_t>(lDone);
     TLogging::Add(
         this, lMethod,
-        QStringLiteral("Copied %1 of %2")
-            .arg(TFileSystemUtils::FileSizeToStr(lCopied), TFileSystemUtils::FileSizeToStr(lSize)));
+        QStringLiteral("Copied %1 of %2").arg(TFileSystemUtils::FileSizeToStr(lCopied), lSizeText));
   }
   lDst.close();
   if (lDst.error() != QFileDevice::NoError)

@@ -11,9 +11,11 @@
 #include <QFileInfo>
 #include <atomic>
 #include <gtest/gtest.h>
+#include <map>
 #include <mutex>
 #include <sys/file.h>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -215,6 +217,35 @@ TEST_F(Logger, LinesOfAPassAreLostWhileAnotherProcessHoldsTheFile) {
   EXPECT_TRUE(lText.contains(QStringLiteral("written after the lock")));
   for (int lFd : {lToChild[0], lToChild[1], lToParent[0], lToParent[1]})
     close(lFd);
+}
+
+TEST_F(Logger, RecordsFromTwoThreadsArriveOnceAndInOrderPerThread) {
+  constexpr int cPerThread = 5000;
+  auto lAdd = [](QChar aThread) {
+    for (int i = 0; i < cPerThread; ++i)
+      TLogging::Add(nullptr, QStringLiteral("Burst"),
+                    QStringLiteral("burst %1 %2").arg(aThread).arg(i));
+  };
+  std::thread lFirst(lAdd, u'A');
+  std::thread lSecond(lAdd, u'B');
+  lFirst.join();
+  lSecond.join();
+  FLogger->ForceWrite();
+
+  // Every line once; the numbers of each thread count up without a gap.
+  std::map<QChar, int> lNext{{u'A', 0}, {u'B', 0}};
+  for (const QString& lLine : LogText().split(QStringLiteral("\r\n"))) {
+    const qsizetype lAt = lLine.indexOf(QStringLiteral("\tburst "));
+    if (lAt < 0)
+      continue;
+    const QStringList lParts = lLine.mid(lAt + 7).section(u'\t', 0, 0).split(u' ');
+    ASSERT_EQ(lParts.size(), 2) << lLine.toStdString();
+    int& lExpected = lNext[lParts[0].at(0)];
+    ASSERT_EQ(lParts[1].toInt(), lExpected) << lLine.toStdString();
+    ++lExpected;
+  }
+  EXPECT_EQ(lNext[u'A'], cPerThread);
+  EXPECT_EQ(lNext[u'B'], cPerThread);
 }
 
 TEST(LoggerShutdown, LastPassAndEndBannerThenAFreshStart) {

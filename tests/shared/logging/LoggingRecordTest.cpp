@@ -25,6 +25,10 @@ TEST(LoggingRecord, CleaningOfTexts) {
       {"say \"hi\"", "say 'hi'"},
       {"tab\there", "tab\there"},
       {"line1\nline2", "line1 line2"},
+      {"a \nb", "a b"},
+      {"x\r\n\r\ny", "x  y"},
+      {"end \"\r", "end ' "},
+      {"plain text", "plain text"},
   };
   for (const auto& c : cCases) {
     TLoggingDataList lList;

@@ -7,6 +7,7 @@
 #include "Qel.Shared.Files.Data.h"
 #include "Qel.Shared.PathsAndFiles.h"
 #include "QelLogCapture.h"
+#include "QelTestChild.h"
 #include "QelTestFolder.h"
 
 #include <QFile>
@@ -32,22 +33,6 @@ constexpr uid_t cNobody = 65534;
 QByteArray ReadAll(const QString& aFileName) {
   QFile lFile(aFileName);
   return lFile.open(QIODevice::ReadOnly) ? lFile.readAll() : QByteArray("<missing>");
-}
-
-// Runs aBody in a forked child and returns the child's exit code (aBody's result).
-int RunInChild(const std::function<int()>& aBody) {
-  const pid_t lPid = fork();
-  if (lPid == 0) {
-    int lCode = 100;
-    try {
-      lCode = aBody();
-    } catch (...) {
-    }
-    _exit(lCode);
-  }
-  int lStatus = 0;
-  waitpid(lPid, &lStatus, 0);
-  return WIFEXITED(lStatus) ? WEXITSTATUS(lStatus) : -1;
 }
 
 enum TLockKind { lkFlockExclusive, lkFlockShared, lkOfdWrite, lkPosixRead };

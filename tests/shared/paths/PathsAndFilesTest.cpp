@@ -5,13 +5,16 @@
 #include "Qel.Rtl.SysUtils.h"
 #include "Qel.Shared.PathsAndFiles.h"
 #include "QelLogCapture.h"
+#include "QelTestChild.h"
 #include "QelTestFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <csignal>
 #include <gtest/gtest.h>
 #include <set>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 
@@ -131,6 +134,40 @@ TEST_F(PathsAndFiles, CopyDoesNotOverwriteADestinationItCouldNotSetAside) {
   EXPECT_TRUE(
       FLog.Contains(ltError, Logged(QStringLiteral("Unable to set \"%1\" aside").arg(lDst))));
   EXPECT_FALSE(FLog.Contains(ltInformation, QStringLiteral("Copied file")));
+}
+
+TEST_F(PathsAndFiles, DestinationThatCannotBeWrittenFailsAndKeepsTheOldFile) {
+  SetNowOverride(EncodeDateTime(2026, 1, 5, 14, 3, 59, 120));
+  const QByteArray lLarge(100000, 'n');
+  const QString lSrc = Write(QStringLiteral("Docs/a.bin"), lLarge);
+  Service();
+
+  // A folder where the destination file should be.
+  const QString lFolder = FFolder.Root() + QStringLiteral("Out/folder.bin");
+  ASSERT_TRUE(QDir().mkpath(lFolder));
+  FLog.Clear();
+  EXPECT_FALSE(TPathsAndFiles::CopyFile(lSrc, lFolder));
+  EXPECT_TRUE(QFileInfo(lFolder).isDir());
+  EXPECT_TRUE(FLog.Contains(ltError, QString()));
+
+  // A full disk, simulated by a file size limit in a child: the first block goes through,
+  // the second fails. The old destination lies set aside, whole.
+  const QString lDst = Write(QStringLiteral("Out/a.bin"), "old content");
+  const QString lAside = FFolder.Root() + QStringLiteral("Out/a_2026_01_05_14_03_59_120.bin");
+  const int lCode = RunInChild([&] {
+    signal(SIGXFSZ, SIG_IGN);
+    const struct rlimit lLimit = {30000, 30000};
+    if (setrlimit(RLIMIT_FSIZE, &lLimit) != 0)
+      return 98;
+    TLogCapture lLog;
+    if (TPathsAndFiles::CopyFile(lSrc, lDst))
+      return 1;
+    return lLog.Contains(ltError, Logged(lDst)) ? 0 : 2;
+  });
+  EXPECT_EQ(lCode, 0) << "1: the copy reported success, 2: no error entry";
+  EXPECT_EQ(ReadAll(lAside), QByteArray("old content"));
+  EXPECT_NE(ReadAll(lDst), lLarge);
+  EXPECT_EQ(ReadAll(lSrc), lLarge);
 }
 
 TEST_F(PathsAndFiles, CopyOntoItselfKeepsTheFile) {

@@ -1,0 +1,9 @@
+#pragma once
+// Runs a piece of a test in a forked child, for conditions that must not touch the test
+// process itself (a file size limit, a lock held by "another process").
+
+#include <functional>
+
+// Runs aBody in a forked child and returns the child's exit code (aBody's result); 100 when
+// aBody threw, -1 when the child did not exit normally.
+int RunInChild(const std::function<int()>& aBody);
