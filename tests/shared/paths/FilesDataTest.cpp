@@ -517,6 +517,19 @@ TEST_F(FilesData, CopyGoesBlockByBlockAndLogsEachBlock) {
   EXPECT_TRUE(FLog.Contains(ltInformation, QStringLiteral("Copied 20kB of 60.01kB")));
   EXPECT_TRUE(FLog.Contains(ltInformation, QStringLiteral("Copied 60.01kB of 60.01kB")));
 
+  // A file of many blocks: every byte arrives, every block reports once.
+  QByteArray lLarge(200 * 20482 + 17, '\0');
+  for (int i = 0; i < lLarge.size(); ++i)
+    lLarge[i] = static_cast<char>((i * 7919) >> 5);
+  TFileData* lLargeSrc = Entry(QStringLiteral("Docs/large.bin"), lLarge);
+  TFileData* lLargeDst = Forced(QStringLiteral("Out/large.bin"));
+  FLog.Clear();
+  ASSERT_TRUE(lLargeSrc->FileCopy(lLargeDst));
+  EXPECT_EQ(ReadAll(lLargeDst->FileName()), lLarge);
+  EXPECT_EQ(FLog.Count(ltInformation, QStringLiteral("Copied ")), 201);
+  EXPECT_EQ(FLog.Count(ltInformation, QStringLiteral("Copied 20kB of 3.91MB")), 1);
+  EXPECT_EQ(FLog.Count(ltInformation, QStringLiteral("Copied 1.25MB of 3.91MB")), 1);
+
   // An empty source gives an empty destination and no progress line.
   TFileData* lEmpty = Entry(QStringLiteral("Docs/empty.txt"), "");
   TFileData* lEmptyDst = Forced(QStringLiteral("Out/empty.txt"));
