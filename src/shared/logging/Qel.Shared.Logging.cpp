@@ -191,28 +191,39 @@ QString TLoggingData::GetAsString() const {
 
 // --- TLoggingDataList -------------------------------------------------------------------
 
-const TLoggingData& TLoggingDataList::Add(const TObject* aSender, const QString& aMethod,
-                                          const QString& aText, const QString& aTrace,
-                                          TLogTyp aTyp) {
+TLoggingData TLoggingDataList::Build(const TObject* aSender, const QString& aMethod,
+                                     const QString& aText, const QString& aTrace, TLogTyp aTyp) {
   TLoggingData lData;
   lData.FSender = TLoggingUtils::SenderMethodToStr(aSender, aMethod);
   lData.FText = TLoggingUtils::CleanText(aText);
   lData.FProcessID = GetCurrentProcessId();
   lData.FThreadID = GetCurrentThreadId();
   lData.FTyp = aTyp;
-  if (!FItems.empty()) {
-    const TLoggingData& lLast = FItems.back();
-    lData.FIsPrevious =
-        lLast.FSender == lData.FSender && lLast.FProcessID == lData.FProcessID &&
-        lLast.FThreadID == lData.FThreadID && lLast.FTyp == aTyp &&
-        lLast.FText.compare(lData.FText, Qt::CaseInsensitive) == 0 &&
-        (aTrace.isEmpty() || lLast.FTrace.compare(aTrace, Qt::CaseInsensitive) == 0);
-  }
   lData.FDateTime = Now();
   lData.FSpaceUsed = ProcessMemoryPrivateUsage();
   lData.FTrace = aTrace;
-  FItems.push_back(std::move(lData));
+  return lData;
+}
+
+const TLoggingData& TLoggingDataList::Append(TLoggingData&& aData) {
+  // A record that repeats the one before (same sender, ids, type and text, and the same
+  // trace or none) is kept but not written again.
+  if (!FItems.empty()) {
+    const TLoggingData& lLast = FItems.back();
+    aData.FIsPrevious =
+        lLast.FSender == aData.FSender && lLast.FProcessID == aData.FProcessID &&
+        lLast.FThreadID == aData.FThreadID && lLast.FTyp == aData.FTyp &&
+        lLast.FText.compare(aData.FText, Qt::CaseInsensitive) == 0 &&
+        (aData.FTrace.isEmpty() || lLast.FTrace.compare(aData.FTrace, Qt::CaseInsensitive) == 0);
+  }
+  FItems.push_back(std::move(aData));
   return FItems.back();
+}
+
+const TLoggingData& TLoggingDataList::Add(const TObject* aSender, const QString& aMethod,
+                                          const QString& aText, const QString& aTrace,
+                                          TLogTyp aTyp) {
+  return Append(Build(aSender, aMethod, aText, aTrace, aTyp));
 }
 
 void TLoggingDataList::AddContinuing() {
@@ -274,15 +285,32 @@ QString TLoggingUtils::CleanText(const QString& aText) {
 }
 
 QString TLoggingUtils::SenderMethodToStr(const TObject* aSender, const QString& aMethod) {
+  // A thread logs from one place many times in a row: the label of the last sender class and
+  // method is kept per thread.
+  struct TLast {
+    QString Unit, Class, Method, Label;
+    bool HasSender = false;
+  };
+  thread_local TLast lLast;
+  const QString lUnit = aSender ? aSender->UnitName() : QString();
+  const QString lClass = aSender ? aSender->ClassName() : QString();
+  if (lLast.HasSender == (aSender != nullptr) && lLast.Method == aMethod && lLast.Class == lClass &&
+      lLast.Unit == lUnit && !lLast.Label.isNull())
+    return lLast.Label;
+  lLast = {lUnit, lClass, aMethod, BuildSenderLabel(lUnit, lClass, aSender != nullptr, aMethod),
+           aSender != nullptr};
+  return lLast.Label;
+}
+
+QString TLoggingUtils::BuildSenderLabel(const QString& aUnit, const QString& aClass,
+                                        bool aHasSender, const QString& aMethod) {
   QString lResult;
-  if (aSender) {
-    const QString lUnit = aSender->UnitName();
-    const QString lClass = aSender->ClassName();
-    lResult.reserve(lUnit.size() + lClass.size() + aMethod.size() + 5);
+  if (aHasSender) {
+    lResult.reserve(aUnit.size() + aClass.size() + aMethod.size() + 5);
     lResult += u'[';
-    lResult += lUnit;
+    lResult += aUnit;
     lResult += u'.';
-    lResult += lClass;
+    lResult += aClass;
     if (!aMethod.isEmpty())
       lResult += u'.';
   } else {
@@ -572,14 +600,16 @@ bool TLogging::HasLineLists() {
 }
 
 void TLogging::WriteLines(const QString& aLines) {
-  QString lText = aLines.trimmed();
+  // The text without its leading and trailing white space, ended by one line break; a pass
+  // writes megabytes at times, so the text is not copied before its conversion.
+  const QStringView lText = QStringView(aLines).trimmed();
   if (lText.isEmpty() || !FFile)
     return;
-  if (!lText.endsWith(QStringLiteral("\r\n")))
-    lText += QStringLiteral("\r\n");
+  QByteArray lBytes = lText.toUtf8();
+  lBytes += "\r\n";
   std::lock_guard lLock(FPassLock);
   // Every failure (locked by another process, folder gone, disk full) only loses this text.
-  AppendToLockedFile(FFile->FileName(), lText.toUtf8());
+  AppendToLockedFile(FFile->FileName(), lBytes);
 }
 
 bool TLogging::AddInternal(const TObject* aSender, const QString& aMethod, const QString& aText,
@@ -587,9 +617,11 @@ bool TLogging::AddInternal(const TObject* aSender, const QString& aMethod, const
   const QString lText = aText.trimmed();
   if (Terminated() || aLogType < FConfig->LogLevel() || lText.isEmpty())
     return false;
+  // The record is built before the lock is taken: the lock guards the buffer only.
+  TLoggingData lData = TLoggingDataList::Build(aSender, aMethod, lText, aTrace, aLogType);
   {
     std::lock_guard lLock(FLogLock);
-    FLoggingDataLst->Add(aSender, aMethod, lText, aTrace, aLogType);
+    FLoggingDataLst->Append(std::move(lData));
   }
   if (aLogType == ltError || aLogType == ltExcept)
     FForceWrite = true;

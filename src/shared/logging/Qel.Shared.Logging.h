@@ -51,6 +51,11 @@ public:
   // time, ids, private memory) and returns it.
   const TLoggingData& Add(const TObject* aSender, const QString& aMethod, const QString& aText,
                           const QString& aTrace, TLogTyp aTyp);
+  // The two halves of Add: building a record needs no list, so that callers can build it
+  // before they take the lock; appending sets the repeat flag against the last record.
+  static TLoggingData Build(const TObject* aSender, const QString& aMethod, const QString& aText,
+                            const QString& aTrace, TLogTyp aTyp);
+  const TLoggingData& Append(TLoggingData&& aData);
   // Appends a copy of the last record with the text "continuing..." and no trace; nothing
   // when the list is empty.
   void AddContinuing();
@@ -86,6 +91,10 @@ public:
   // The cleaning of sender labels and messages: line breaks to blanks, blank pairs to one
   // blank (one pass), double quotes to apostrophes.
   static QString CleanText(const QString& aText);
+
+private:
+  static QString BuildSenderLabel(const QString& aUnit, const QString& aClass, bool aHasSender,
+                                  const QString& aMethod);
 };
 
 // A list that receives the logger's lines as HTML, one batch per write pass. It is called
