@@ -18,9 +18,9 @@ namespace {
 
 // A copy reports its progress block by block; the odd size is the framework's own.
 constexpr qint64 cCopyBlockSize = 20482;
-// The kernel moves this many blocks per call: calls of one block each would cost more than
-// half of the copy's speed.
-constexpr qint64 cCopyBlocksPerCall = 64;
+// The kernel moves the bytes in calls of this size, aligned to its pages: calls of one block
+// each would cost more than half of the copy's speed.
+constexpr qint64 cCopyCallSize = 1 << 20;
 
 // Companion programs and libraries that must lie in the Bin folder.
 const char* const cRequiredBinFiles[] = {
@@ -194,9 +194,9 @@ bool TFileData::CopyContent(TFileData* aDst) {
   lCreated = true;
   const QString lSizeText = TFileSystemUtils::FileSizeToStr(lSize);
   uint64_t lCopied = 0;
+  uint64_t lReported = 0;
   while (lCopied < lSize) {
-    const auto lWanted = static_cast<int64_t>(
-        std::min<uint64_t>(cCopyBlockSize * cCopyBlocksPerCall, lSize - lCopied));
+    const auto lWanted = static_cast<int64_t>(std::min<uint64_t>(cCopyCallSize, lSize - lCopied));
     QString lError;
     const int64_t lDone =
         CopyFileBlock(lSrc.handle(), FileName(), lDst.handle(), aDst->FileName(), lWanted, lError);
@@ -204,13 +204,13 @@ bool TFileData::CopyContent(TFileData* aDst) {
       return lFail(lError);
     if (lDone == 0)
       return lFail(QStringLiteral("\"%1\" ended before %2 bytes").arg(FileName()).arg(lSize));
-    // One progress line per block.
-    const uint64_t lEnd = lCopied + static_cast<uint64_t>(lDone);
-    while (lCopied < lEnd) {
-      lCopied = std::min<uint64_t>(lCopied + cCopyBlockSize, lEnd);
+    lCopied += static_cast<uint64_t>(lDone);
+    // One progress line for every block completed, and one for the last, short block.
+    while (lReported + cCopyBlockSize <= lCopied || (lCopied == lSize && lReported < lSize)) {
+      lReported = std::min<uint64_t>(lReported + cCopyBlockSize, lSize);
       TLogging::Add(this, lMethod,
                     QStringLiteral("Copied %1 of %2")
-                        .arg(TFileSystemUtils::FileSizeToStr(lCopied), lSizeText));
+                        .arg(TFileSystemUtils::FileSizeToStr(lReported), lSizeText));
     }
   }
   lDst.close();
