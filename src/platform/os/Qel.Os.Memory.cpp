@@ -1,14 +1,33 @@
 #include "Qel.Os.Memory.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <fcntl.h>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace {
 
+// The file stays open: reading it is then one pread per record. /proc/self is resolved when
+// the file is opened, so a forked child opens its own.
+std::atomic<int> gStatmFd{-1};
+
+int OpenStatm() {
+  return open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
+}
+
 int StatmFile() {
-  static const int lFd = open("/proc/self/statm", O_RDONLY | O_CLOEXEC);
-  return lFd;
+  static const bool lOpened = [] {
+    gStatmFd.store(OpenStatm());
+    pthread_atfork(nullptr, nullptr, [] {
+      const int lOld = gStatmFd.exchange(OpenStatm());
+      if (lOld >= 0)
+        close(lOld);
+    });
+    return true;
+  }();
+  (void)lOpened;
+  return gStatmFd.load(std::memory_order_relaxed);
 }
 
 uint64_t ParseNumber(const char*& aPos, const char* aEnd) {

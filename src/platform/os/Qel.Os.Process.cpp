@@ -11,16 +11,25 @@ namespace {
 std::mutex gLock;
 std::optional<QString> gFileNameOverride;
 
-// getpid is a real system call (about a microsecond on a virtual machine), and every log
-// record asks for it: keep the id, and renew it in a forked child.
+// getpid and gettid are real system calls (about a microsecond on a virtual machine), and
+// every log record asks for both: keep the ids, and renew them in a forked child.
 std::atomic<uint32_t> gProcessId{0};
+thread_local uint32_t tThreadId = 0;
 
-uint32_t ReadProcessId() {
+void RegisterForkHandler() {
   static const bool lRegistered = [] {
-    pthread_atfork(nullptr, nullptr, [] { gProcessId.store(static_cast<uint32_t>(getpid())); });
+    // Runs in the child, on the one thread it has: the forking thread.
+    pthread_atfork(nullptr, nullptr, [] {
+      gProcessId.store(static_cast<uint32_t>(getpid()));
+      tThreadId = 0;
+    });
     return true;
   }();
   (void)lRegistered;
+}
+
+uint32_t ReadProcessId() {
+  RegisterForkHandler();
   const auto lId = static_cast<uint32_t>(getpid());
   gProcessId.store(lId);
   return lId;
@@ -33,8 +42,11 @@ uint32_t GetCurrentProcessId() {
 }
 
 uint32_t GetCurrentThreadId() {
-  thread_local const auto lId = static_cast<uint32_t>(syscall(SYS_gettid));
-  return lId;
+  if (tThreadId == 0) {
+    RegisterForkHandler();
+    tThreadId = static_cast<uint32_t>(syscall(SYS_gettid));
+  }
+  return tThreadId;
 }
 
 QString ApplicationFileName() {

@@ -3,17 +3,22 @@
 #include <memory>
 
 namespace {
-std::unique_ptr<TLoggingStatisticList> gInstance;
+// Never destroyed itself: the list ends in its module's finalisation.
+std::unique_ptr<TLoggingStatisticList>& InstanceHolder() {
+  static auto* lHolder = new std::unique_ptr<TLoggingStatisticList>;
+  return *lHolder;
 }
+} // namespace
 
 TLoggingStatisticList* TLoggingStatisticList::Instance() {
-  if (!gInstance)
-    gInstance = std::make_unique<TLoggingStatisticList>();
-  return gInstance.get();
+  std::unique_ptr<TLoggingStatisticList>& lInstance = InstanceHolder();
+  if (!lInstance)
+    lInstance = std::make_unique<TLoggingStatisticList>();
+  return lInstance.get();
 }
 
 void TLoggingStatisticList::Finalize() {
-  gInstance.reset();
+  InstanceHolder().reset();
 }
 
 void TLoggingStatisticList::Inc(const TObject* aObject) {

@@ -31,8 +31,16 @@ constexpr unsigned cForceWritePollMs = 25;
 // Logger life cycle: one instance; none while it is being built or after shutdown began.
 // The lock is recursive: logging calls made while the logger is being built (by the same
 // thread) must see "no logger" instead of waiting for themselves.
-std::recursive_mutex gInstanceLock;
-std::unique_ptr<TLogging> gInstance;
+// The holder itself is never destroyed: the logger ends in its module's finalisation, never in
+// a static destructor.
+std::recursive_mutex& InstanceLock() {
+  static auto* lLock = new std::recursive_mutex;
+  return *lLock;
+}
+std::unique_ptr<TLogging>& InstanceHolder() {
+  static auto* lHolder = new std::unique_ptr<TLogging>;
+  return *lHolder;
+}
 std::atomic<TLogging*> gCurrent{nullptr};
 bool gInitializing = false;
 bool gFinished = false;
@@ -194,7 +202,8 @@ QString TLoggingData::GetAsString() const {
 TLoggingData TLoggingDataList::Build(const TObject* aSender, const QString& aMethod,
                                      const QString& aText, const QString& aTrace, TLogTyp aTyp) {
   TLoggingData lData;
-  lData.FSender = TLoggingUtils::SenderMethodToStr(aSender, aMethod);
+  // The label comes cleaned and is cleaned once more, so that runs of blanks shrink twice.
+  lData.FSender = TLoggingUtils::CleanText(TLoggingUtils::SenderMethodToStr(aSender, aMethod));
   lData.FText = TLoggingUtils::CleanText(aText);
   lData.FProcessID = GetCurrentProcessId();
   lData.FThreadID = GetCurrentThreadId();
@@ -401,15 +410,15 @@ void TLogging::Shutdown() {
 TLogging* TLogging::Instance() {
   if (TLogging* lLogger = gCurrent.load(std::memory_order_acquire))
     return lLogger;
-  std::lock_guard lLock(gInstanceLock);
-  if (gInstance || gInitializing || gFinished)
-    return gInstance.get();
+  std::lock_guard lLock(InstanceLock());
+  if (InstanceHolder() || gInitializing || gFinished)
+    return InstanceHolder().get();
   RegisterForkHandlers();
   gInitializing = true;
-  gInstance.reset(new TLogging());
+  InstanceHolder().reset(new TLogging());
   gInitializing = false;
-  gCurrent.store(gInstance.get(), std::memory_order_release);
-  return gInstance.get();
+  gCurrent.store(InstanceHolder().get(), std::memory_order_release);
+  return InstanceHolder().get();
 }
 
 void TLogging::RegisterForkHandlers() {
@@ -441,7 +450,7 @@ void TLogging::RegisterForkHandlers() {
 
 void TLogging::Initialize() {
   {
-    std::lock_guard lLock(gInstanceLock);
+    std::lock_guard lLock(InstanceLock());
     gInitializing = false;
     gFinished = false;
   }
@@ -452,10 +461,10 @@ void TLogging::Initialize() {
 void TLogging::Finalize() {
   std::unique_ptr<TLogging> lLogger;
   {
-    std::lock_guard lLock(gInstanceLock);
+    std::lock_guard lLock(InstanceLock());
     gFinished = true;
     gCurrent.store(nullptr, std::memory_order_release);
-    lLogger = std::move(gInstance);
+    lLogger = std::move(InstanceHolder());
   }
   lLogger.reset(); // last pass, end banner, thread stopped
 }
@@ -477,7 +486,7 @@ void TLogging::WriteStartBanner() {
                      QStringLiteral("<<<STARTING-") + lExeName + QStringLiteral(">>>"),
                      FormatDateTime(QStringLiteral("ddd c"), Now())};
   if (lExe)
-    lLines << lExe->AsText(QChar());
+    lLines << lExe->AsText(QChar()).split(u'\n', Qt::SkipEmptyParts);
   WriteLines(lLines.join(QStringLiteral("\r\n")));
 }
 

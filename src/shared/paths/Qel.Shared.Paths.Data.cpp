@@ -5,6 +5,7 @@
 #include "Qel.Rtl.Format.h"
 #include "Qel.Rtl.SysUtils.h"
 #include "Qel.Shared.FileSystem.Utils.h"
+#include "Qel.Shared.PathsAndFiles.h"
 
 namespace {
 
@@ -69,6 +70,18 @@ bool TPathData::FindFiles(const QString& aMask, bool aSubDirs, QStringList& aFil
 
 bool TPathData::FindDirectories(const QString& aMask, QStringList& aDirectories) const {
   return TFileSystemUtils::FindDirectories(FPath, aMask, aDirectories);
+}
+
+std::vector<TPathData*> TPathData::GetSubPaths() const {
+  std::vector<TPathData*> lResult;
+  QStringList lFolders;
+  if (!FindDirectories(QStringLiteral("*"), lFolders))
+    return lResult;
+  TPathDataList* lCatalogue = TPathsAndFiles::Instance()->PathLst();
+  for (const QString& lFolder : lFolders)
+    if (TPathData* lEntry = lCatalogue->Add(lFolder))
+      lResult.push_back(lEntry);
+  return lResult;
 }
 
 // --- TPathDataList ------------------------------------------------------------------------

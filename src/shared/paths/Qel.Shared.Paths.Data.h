@@ -51,6 +51,9 @@ public:
   bool FindFiles(const QString& aMask, QStringList& aFiles) const;
   bool FindFiles(const QString& aMask, bool aSubDirs, QStringList& aFiles) const;
   bool FindDirectories(const QString& aMask, QStringList& aDirectories) const;
+  // Each direct sub-folder, registered in the folder catalogue of the process-wide
+  // paths-and-files service, in the order the folder listing gives them.
+  std::vector<TPathData*> GetSubPaths() const;
 
 private:
   friend class TPathDataList;

@@ -4,7 +4,9 @@
 #include "Qel.Os.Process.h"
 
 #include <QFileInfo>
+#include <cstdlib>
 #include <gtest/gtest.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -59,16 +61,32 @@ TEST(OsProcess, ElevationIsTheEffectiveUser) {
 
 namespace {
 
-TEST(OsProcess, ForkedChildReportsItsOwnId) {
+TEST(OsProcess, ForkedChildReportsItsOwnIdsAndMemory) {
+  // Read once in the parent, so that the values are kept before the fork.
   ASSERT_EQ(GetCurrentProcessId(), static_cast<uint32_t>(getpid()));
+  ASSERT_EQ(GetCurrentThreadId(), static_cast<uint32_t>(syscall(SYS_gettid)));
+  ASSERT_GT(ProcessPrivateBytes(), 0u);
   const pid_t lChild = fork();
   ASSERT_GE(lChild, 0);
-  if (lChild == 0)
-    _exit(GetCurrentProcessId() == static_cast<uint32_t>(getpid()) ? 0 : 1);
+  if (lChild == 0) {
+    if (GetCurrentProcessId() != static_cast<uint32_t>(getpid()))
+      _exit(1);
+    if (GetCurrentThreadId() != static_cast<uint32_t>(syscall(SYS_gettid)))
+      _exit(2);
+    // Memory the child touches shows in the child's own counter.
+    const uint64_t lBefore = ProcessPrivateBytes();
+    constexpr size_t cSize = 64u << 20;
+    auto* lBlock = static_cast<volatile char*>(std::malloc(cSize));
+    for (size_t i = 0; i < cSize; i += 4096)
+      lBlock[i] = 1;
+    const uint64_t lAfter = ProcessPrivateBytes();
+    std::free(const_cast<char*>(lBlock));
+    _exit(lAfter >= lBefore + (cSize / 2) ? 0 : 3);
+  }
   int lStatus = 0;
   ASSERT_EQ(waitpid(lChild, &lStatus, 0), lChild);
   EXPECT_TRUE(WIFEXITED(lStatus));
-  EXPECT_EQ(WEXITSTATUS(lStatus), 0);
+  EXPECT_EQ(WEXITSTATUS(lStatus), 0) << "1: process id, 2: thread id, 3: memory of the parent";
 }
 
 } // namespace

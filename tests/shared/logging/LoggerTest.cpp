@@ -263,9 +263,22 @@ TEST(LoggerShutdown, LastPassAndEndBannerThenAFreshStart) {
   EXPECT_GT(lBanner, lLast);
   EXPECT_TRUE(lText.endsWith(QStringLiteral(">>>\r\n-\r\n-\r\n-\r\n")));
 
+  // A fresh start describes the program file in the banner, every line ended by CR LF.
+  const QString lProgram = ApplicationFileName();
+  {
+    QFile lFile(lProgram);
+    ASSERT_TRUE(lFile.open(QIODevice::WriteOnly));
+    lFile.write("program");
+  }
+  QFile::remove(lFile);
   TLogging::Initialize();
   ASSERT_NE(TLogging::Instance(), nullptr);
+  TLogging::Instance()->ForceWrite();
   TLogging::Instance()->SetKeepData(true);
+  QFile::remove(lProgram);
+  const QByteArray lStart = ReadAll(lFile);
+  EXPECT_TRUE(lStart.contains("\r\nName:")) << lStart.left(600).toStdString();
+  EXPECT_EQ(lStart.count("\n"), lStart.count("\r\n")) << lStart.left(600).toStdString();
 }
 
 } // namespace

@@ -49,6 +49,14 @@ TEST(LoggingRecord, SenderLabel) {
   EXPECT_EQ(TLoggingUtils::SenderMethodToStr(nullptr, QString()), QString());
   EXPECT_EQ(TLoggingUtils::SenderMethodToStr(nullptr, QStringLiteral("Open(\"x\")")),
             QStringLiteral("[Open('x')] "));
+
+  // A record cleans the label once more: runs of blanks shrink twice.
+  EXPECT_EQ(TLoggingUtils::SenderMethodToStr(nullptr, QStringLiteral("a   b")),
+            QStringLiteral("[a  b] "));
+  TLoggingDataList lList;
+  EXPECT_EQ(
+      lList.Add(nullptr, QStringLiteral("a   b"), QStringLiteral("t"), QString(), ltNone).FSender,
+      QStringLiteral("[a b] "));
 }
 
 TEST(LoggingRecord, RecordCarriesCallerAndMoment) {

@@ -170,6 +170,16 @@ TEST_F(PathsAndFiles, DestinationThatCannotBeWrittenFailsAndKeepsTheOldFile) {
   EXPECT_EQ(ReadAll(lSrc), lLarge);
 }
 
+TEST_F(PathsAndFiles, NamesDifferingInCaseAreDifferentFiles) {
+  const QString lUpper = Write(QStringLiteral("Docs/Brief.txt"), "upper");
+  const QString lLower = Write(QStringLiteral("Docs/brief.txt"), "lower");
+  ASSERT_TRUE(TPathsAndFiles::CopyFile(lUpper, FFolder.Root() + QStringLiteral("Out/Brief_1.txt")));
+  ASSERT_TRUE(TPathsAndFiles::CopyFile(lLower, FFolder.Root() + QStringLiteral("Out/brief_1.txt")));
+  EXPECT_EQ(ReadAll(FFolder.Root() + QStringLiteral("Out/Brief_1.txt")), QByteArray("upper"));
+  EXPECT_EQ(ReadAll(FFolder.Root() + QStringLiteral("Out/brief_1.txt")), QByteArray("lower"));
+  EXPECT_EQ(QDir(FFolder.Root() + QStringLiteral("Out")).entryList(QDir::Files).size(), 2);
+}
+
 TEST_F(PathsAndFiles, CopyOntoItselfKeepsTheFile) {
   const QString lFile = Write(QStringLiteral("Docs/a.txt"), "content");
   EXPECT_FALSE(TPathsAndFiles::CopyFile(lFile, lFile));

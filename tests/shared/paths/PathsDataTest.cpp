@@ -3,9 +3,11 @@
 #include "Qel.Rtl.FormatSettings.h"
 #include "Qel.Rtl.SysUtils.h"
 #include "Qel.Shared.Paths.Data.h"
+#include "Qel.Shared.PathsAndFiles.h"
 #include "QelTestFolder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
 
@@ -39,6 +41,26 @@ protected:
   TTestProgramFolder FFolder;
   TPathDataList FList{FFolder.ProgramFile()};
 };
+
+TEST_F(PathsData, SubPathsAreRegisteredInTheServicesCatalogue) {
+  TPathDataList* lCatalogue = TPathsAndFiles::Instance()->PathLst();
+  const TPathData* lData = lCatalogue->GetPath(ptData);
+  const QString lRoot = lData->Path() + QStringLiteral("SubPathsTest/");
+  for (const char* lName : {"one", "Two", "two"})
+    ASSERT_TRUE(QDir().mkpath(lRoot + QString::fromUtf8(lName)));
+  QFile(lRoot + QStringLiteral("file.txt")).open(QIODevice::WriteOnly);
+
+  const std::vector<TPathData*> lSubs = lCatalogue->Add(lRoot)->GetSubPaths();
+  QStringList lPaths;
+  for (const TPathData* lSub : lSubs) {
+    lPaths << lSub->Path();
+    EXPECT_EQ(lCatalogue->Add(lSub->Path()), lSub) << "registered once";
+  }
+  lPaths.sort();
+  EXPECT_EQ(lPaths, (QStringList{lRoot + QStringLiteral("Two/"), lRoot + QStringLiteral("one/"),
+                                 lRoot + QStringLiteral("two/")}));
+  QDir(lRoot).removeRecursively();
+}
 
 TEST_F(PathsData, CreatesEveryStandardFolderBelowTheMainFolder) {
   EXPECT_EQ(FList.Main().Path(), FFolder.Main());
