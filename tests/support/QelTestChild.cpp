@@ -1,5 +1,7 @@
 #include "QelTestChild.h"
 
+#include <csignal>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,4 +18,10 @@ int RunInChild(const std::function<int()>& aBody) {
   int lStatus = 0;
   waitpid(lPid, &lStatus, 0);
   return WIFEXITED(lStatus) ? WEXITSTATUS(lStatus) : -1;
+}
+
+bool LimitFileSize(long aBytes) {
+  std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit lLimit{static_cast<rlim_t>(aBytes), static_cast<rlim_t>(aBytes)};
+  return setrlimit(RLIMIT_FSIZE, &lLimit) == 0;
 }

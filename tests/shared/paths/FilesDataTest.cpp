@@ -603,9 +603,7 @@ TEST_F(FilesData, CopyFailingMidwayLeavesNoDestination) {
   ASSERT_TRUE(ForceDirectories(ExtractFileDir(lDstName)));
   // In a child: the file size limit lets the first block through and stops the second.
   const int lCode = RunInChild([&] {
-    signal(SIGXFSZ, SIG_IGN);
-    const struct rlimit lLimit = {30000, 30000};
-    if (setrlimit(RLIMIT_FSIZE, &lLimit) != 0)
+    if (!LimitFileSize(30000))
       return 98;
     TLogCapture lLog;
     TFileData lSrc;

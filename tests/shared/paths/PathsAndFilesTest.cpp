@@ -155,9 +155,7 @@ TEST_F(PathsAndFiles, DestinationThatCannotBeWrittenFailsAndKeepsTheOldFile) {
   const QString lDst = Write(QStringLiteral("Out/a.bin"), "old content");
   const QString lAside = FFolder.Root() + QStringLiteral("Out/a_2026_01_05_14_03_59_120.bin");
   const int lCode = RunInChild([&] {
-    signal(SIGXFSZ, SIG_IGN);
-    const struct rlimit lLimit = {30000, 30000};
-    if (setrlimit(RLIMIT_FSIZE, &lLimit) != 0)
+    if (!LimitFileSize(30000))
       return 98;
     TLogCapture lLog;
     if (TPathsAndFiles::CopyFile(lSrc, lDst))
