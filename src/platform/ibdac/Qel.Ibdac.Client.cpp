@@ -45,7 +45,8 @@ constexpr unsigned cMaxVarChar = 32765;
 TVariant ScaledValue(int64_t aValue, int aScale, bool aWide) {
   if (aScale == 0)
     return aWide ? TVariant(aValue) : TVariant(static_cast<int32_t>(aValue));
-  return TVariant(static_cast<double>(aValue) * std::pow(10.0, aScale));
+  // Dividing by the power of ten gives the double nearest to the decimal value.
+  return TVariant(static_cast<double>(aValue) / std::pow(10.0, -aScale));
 }
 
 QString TextOf(const char* aData, unsigned aLength, unsigned aCharSet) {
