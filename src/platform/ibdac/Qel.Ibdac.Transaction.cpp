@@ -14,6 +14,17 @@ namespace {
 constexpr unsigned char cTpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
                                   isc_tpb_rec_version, isc_tpb_nowait};
 
+// Runs aStep; a lost attachment is reported to the connection before the error goes on.
+template <typename F> void Guarded(TIBCConnection* aConnection, F&& aStep) {
+  try {
+    aStep();
+  } catch (const EIBCError& e) {
+    if (e.IsConnectionLost() && aConnection)
+      aConnection->ConnectionLost();
+    throw;
+  }
+}
+
 } // namespace
 
 TIBCTransaction::TIBCTransaction(TComponent* aOwner)
@@ -53,8 +64,11 @@ void TIBCTransaction::StartTransaction() {
   if (!FDefaultConnection->Connected())
     throw EDatabaseError(QStringLiteral("Connection is not open"));
   IAttachment* lAttachment = FDefaultConnection->Impl().Attachment.get();
-  FImpl->Handle.Reset(Call(
-      [&](ThrowStatusWrapper* s) { return lAttachment->startTransaction(s, sizeof(cTpb), cTpb); }));
+  Guarded(FDefaultConnection, [&] {
+    FImpl->Handle.Reset(Call([&](ThrowStatusWrapper* s) {
+      return lAttachment->startTransaction(s, sizeof(cTpb), cTpb);
+    }));
+  });
   FImpl->Implicit = false;
 }
 
@@ -67,24 +81,29 @@ void TIBCTransaction::Commit() {
   CheckActive();
   if (FDefaultConnection)
     FDefaultConnection->TransactionEnding(this);
-  FImpl->Handle.End([](ITransaction* t, ThrowStatusWrapper* s) { t->commit(s); });
+  Guarded(FDefaultConnection,
+          [&] { FImpl->Handle.End([](ITransaction* t, ThrowStatusWrapper* s) { t->commit(s); }); });
 }
 
 void TIBCTransaction::Rollback() {
   CheckActive();
   if (FDefaultConnection)
     FDefaultConnection->TransactionEnding(this);
-  FImpl->Handle.End([](ITransaction* t, ThrowStatusWrapper* s) { t->rollback(s); });
+  Guarded(FDefaultConnection, [&] {
+    FImpl->Handle.End([](ITransaction* t, ThrowStatusWrapper* s) { t->rollback(s); });
+  });
 }
 
 void TIBCTransaction::CommitRetaining() {
   CheckActive();
-  Call([&](ThrowStatusWrapper* s) { FImpl->Handle->commitRetaining(s); });
+  Guarded(FDefaultConnection,
+          [&] { Call([&](ThrowStatusWrapper* s) { FImpl->Handle->commitRetaining(s); }); });
 }
 
 void TIBCTransaction::RollbackRetaining() {
   CheckActive();
-  Call([&](ThrowStatusWrapper* s) { FImpl->Handle->rollbackRetaining(s); });
+  Guarded(FDefaultConnection,
+          [&] { Call([&](ThrowStatusWrapper* s) { FImpl->Handle->rollbackRetaining(s); }); });
 }
 
 void TIBCTransaction::DropHandle() {
