@@ -53,6 +53,21 @@ TRijndaelCBCx::TRijndaelCBCx(const QByteArray& aKey) : FContexts(std::make_uniqu
   FContexts->Decrypt = NewBlockContext(aKey, false);
   std::memset(FFeedback, 0xFF, cBlockSize);
   FValid = FContexts->Encrypt && FContexts->Decrypt && EncryptBlock(FFeedback, FFeedback);
+  std::memcpy(FMac, FFeedback, cBlockSize);
+}
+
+bool TRijndaelCBCx::AddToMAC(const unsigned char* aData, qsizetype aSize) {
+  for (qsizetype i = 0; i < aSize; ++i) {
+    FMacBuffer[FMacFill++] = aData[i];
+    if (FMacFill == cBlockSize) {
+      for (int k = 0; k < cBlockSize; ++k)
+        FMac[k] ^= FMacBuffer[k];
+      if (!EncryptBlock(FMac, FMac))
+        return false;
+      FMacFill = 0;
+    }
+  }
+  return true;
 }
 
 TRijndaelCBCx::~TRijndaelCBCx() = default;
@@ -71,6 +86,8 @@ bool TRijndaelCBCx::Encode(const QByteArray& aSource, QByteArray& aResult) {
     return false;
   const auto* lIn = reinterpret_cast<const unsigned char*>(aSource.constData());
   auto* lOut = reinterpret_cast<unsigned char*>(aResult.data());
+  if (!AddToMAC(lIn, aSource.size()))
+    return false;
   qsizetype lPos = 0;
   unsigned char lBlock[cBlockSize];
   for (; lPos + cBlockSize <= aSource.size(); lPos += cBlockSize) {
@@ -110,12 +127,20 @@ bool TRijndaelCBCx::Decode(const QByteArray& aSource, QByteArray& aResult) {
     for (qsizetype i = 0; lPos + i < aSource.size(); ++i)
       lOut[lPos + i] = lIn[lPos + i] ^ FFeedback[i];
   }
-  return true;
+  return AddToMAC(lOut, aResult.size());
 }
 
 QByteArray TRijndaelCBCx::CalcMAC() {
+  if (!FValid)
+    return QByteArray();
+  // The pending bytes, padded, close the chain on a copy: encoding may go on afterwards.
   unsigned char lMac[cBlockSize];
-  if (!FValid || !EncryptBlock(FFeedback, lMac))
+  std::memcpy(lMac, FMac, cBlockSize);
+  for (int k = 0; k < cBlockSize; ++k) {
+    const unsigned char lPad = k < FMacFill ? FMacBuffer[k] : (k == FMacFill ? 0x80 : 0x00);
+    lMac[k] ^= lPad;
+  }
+  if (!EncryptBlock(lMac, lMac))
     return QByteArray();
   return QByteArray(reinterpret_cast<const char*>(lMac), cBlockSize);
 }

@@ -5,8 +5,9 @@
 //
 // CBCx is cipher-block chaining whose feedback starts as the encrypted filler block (all
 // bytes 0xFF) when no initialisation vector is given; a final partial block is XORed with the
-// encrypted feedback, so the cipher text is exactly as long as the plain text. The MAC is the
-// encrypted feedback after the last byte, the same for encoding and decoding.
+// encrypted feedback, so the cipher text is exactly as long as the plain text. The MAC is a
+// CBC-MAC over the plain text under the same key (padded with 0x80 and zero bytes), so it is
+// the same for encoding and decoding and changes with any damaged byte of the cipher text.
 
 #include <QByteArray>
 #include <cstdint>
@@ -34,9 +35,14 @@ private:
   struct TContexts;
   bool EncryptBlock(const unsigned char* aIn, unsigned char* aOut);
   bool DecryptBlock(const unsigned char* aIn, unsigned char* aOut);
+  // Adds plain text to the MAC.
+  bool AddToMAC(const unsigned char* aData, qsizetype aSize);
 
   std::unique_ptr<TContexts> FContexts;
   unsigned char FFeedback[cBlockSize] = {};
+  unsigned char FMac[cBlockSize] = {};
+  unsigned char FMacBuffer[cBlockSize] = {};
+  int FMacFill = 0;
   bool FValid = false;
 };
 
