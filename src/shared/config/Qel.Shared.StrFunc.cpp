@@ -1,6 +1,9 @@
 #include "Qel.Shared.StrFunc.h"
 
+#include "Qel.Cipher.h"
 #include "Qel.Rtl.Format.h"
+
+#include <cstring>
 
 int TQelStringFunctions::Explode(QStringList& a, const QString& aBorder, const QString& S) {
   if (S.isEmpty())
@@ -37,4 +40,76 @@ QString TQelStringFunctions::AddMemoToMemo(const QString& aOrg, const QString& a
     lResult += lNew;
   }
   return lResult;
+}
+
+QString ShiftByKey(const QString& aValue, const char* aKey, int aDirection) {
+  const auto lKeyLength = static_cast<qsizetype>(std::strlen(aKey));
+  QString lResult = aValue;
+  for (qsizetype p = 0; p < lResult.size(); ++p) {
+    const int lShift = (aKey[p % lKeyLength] - 64) * aDirection;
+    lResult[p] = QChar(static_cast<char16_t>(lResult[p].unicode() + lShift));
+  }
+  return lResult;
+}
+
+QString TQelStringFunctions::Cipher(const QString& AValue) {
+  return ShiftByKey(AValue, cQelCipherKey, 1);
+}
+
+QString TQelStringFunctions::Decipher(const QString& AValue) {
+  return ShiftByKey(AValue, cQelCipherKey, -1);
+}
+
+namespace {
+
+constexpr int cSeedSize = 16;
+constexpr uint32_t AKDFIndex = 1;
+
+// The fixed password of the encrypted texts, used as its UTF-16 bytes.
+QByteArray QelPassword() {
+  const QString lPassword = QStringLiteral("L#m0q");
+  return QByteArray(reinterpret_cast<const char*>(lPassword.utf16()), lPassword.size() * 2);
+}
+
+QByteArray Utf16Bytes(const QString& aText) {
+  return QByteArray(reinterpret_cast<const char*>(aText.utf16()), aText.size() * 2);
+}
+
+} // namespace
+
+QString TQelStringFunctions::EncryptQel(const QString& AText) {
+  const QByteArray lSeed = TCipherUtils::RandomBytes(cSeedSize);
+  if (lSeed.size() != cSeedSize)
+    return QString();
+  TRijndaelCBCx lCipher(
+      TCipherUtils::KDFx(QelPassword(), lSeed, TRijndaelCBCx::cKeySize, AKDFIndex));
+  QByteArray lData;
+  if (!lCipher.Encode(Utf16Bytes(AText), lData))
+    return QString();
+  const QByteArray lMac = lCipher.CalcMAC();
+  if (lMac.isEmpty())
+    return QString();
+  return QString::fromLatin1(TCipherUtils::ToBase64(lSeed + lData + lMac));
+}
+
+QString TQelStringFunctions::DecryptQel(const QString& AText) {
+  if (AText.isEmpty())
+    return QString();
+  QByteArray lBytes;
+  if (!TCipherUtils::FromBase64(AText.toLatin1(), lBytes))
+    return QString();
+  const qsizetype lLength = lBytes.size() - cSeedSize - TRijndaelCBCx::cBlockSize;
+  if (lLength < 0)
+    return QString();
+  TRijndaelCBCx lCipher(TCipherUtils::KDFx(QelPassword(), lBytes.left(cSeedSize),
+                                           TRijndaelCBCx::cKeySize, AKDFIndex));
+  QByteArray lPlain;
+  if (!lCipher.Decode(lBytes.mid(cSeedSize, lLength), lPlain) ||
+      lCipher.CalcMAC() != lBytes.right(TRijndaelCBCx::cBlockSize))
+    return QString();
+  return QString(reinterpret_cast<const QChar*>(lPlain.constData()), lPlain.size() / 2);
+}
+
+QString TQelStringFunctions::StringToHex(const QByteArray& S) {
+  return QString::fromLatin1(S.toHex().toUpper());
 }

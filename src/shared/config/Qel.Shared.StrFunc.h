@@ -14,4 +14,27 @@ public:
   // Appends the note to the memo text unless the memo already holds it (ignoring case);
   // a non-empty memo gets a line "<dd.mm.yy>" before the note.
   static QString AddMemoToMemo(const QString& aOrg, const QString& aNew);
+
+  // The character-shift cipher of user names and passwords: each 16-bit code unit is moved by
+  // the key letter of its position (A = 1 .. Z = 26, the four letters repeating), wrapping
+  // around at 65536. It keeps credentials from casual reading of the INI file, no more.
+  static QString Cipher(const QString& AValue);
+  static QString Decipher(const QString& AValue);
+  // A text encrypted by EncryptQel, decrypted; empty for an empty text and on any failure
+  // (bad Base64, too short, wrong MAC).
+  static QString DecryptQel(const QString& AText);
+  // The matching encryption: Base64 of a random 16-byte seed, the UTF-16 text encrypted with
+  // AES in CBCx mode under a key derived from the seed, and the cipher's MAC. Empty when the
+  // cipher fails.
+  static QString EncryptQel(const QString& AText);
+  // Each byte as two upper-case hexadecimal digits.
+  static QString StringToHex(const QByteArray& S);
 };
+
+// The key letters of the character-shift cipher; part of the INI file format: files written
+// with other letters do not read back.
+inline constexpr char cQelCipherKey[] = "QELU";
+
+// Shifts each code unit of aValue by the key letter of its position, forward for aDirection 1
+// and backward for -1.
+QString ShiftByKey(const QString& aValue, const char* aKey, int aDirection);

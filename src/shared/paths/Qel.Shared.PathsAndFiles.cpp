@@ -8,6 +8,7 @@
 #include "Qel.Rtl.Json.h"
 #include "Qel.Rtl.SysUtils.h"
 #include "Qel.Rtl.Tick.h"
+#include "Qel.Shared.Config.Data.h"
 #include "Qel.Shared.FileSystem.Utils.h"
 #include "Qel.Shared.Logging.h"
 
@@ -93,8 +94,9 @@ void TPathsAndFiles::BeforeDestruction() {
   FDestroying = true;
   SaveLazyCopyLst();
   CleanupTmp();
-  // The configuration is freed here, once it belongs to the service (it writes itself back
-  // and refers to entries of the known-files catalogue, which still exist).
+  // The configuration writes itself back and refers to entries of the known-files catalogue,
+  // which still exist here.
+  FConfig.reset();
 }
 
 std::unique_ptr<TPathsAndFiles>& TPathsAndFiles::InstanceHolder() {
@@ -127,6 +129,13 @@ void TPathsAndFiles::FinalizeInstance() {
 }
 
 // --- instance operations ------------------------------------------------------------------
+
+TConfigData* TPathsAndFiles::GetConfig() {
+  std::lock_guard lLock(Lock());
+  if (!FConfig)
+    FConfig = TIniData::Create<TConfigData>(FFileLst->AppIni());
+  return FConfig.get();
+}
 
 TFileData* TPathsAndFiles::GetFileName(const QString& aFileName) {
   return FFileLst->Add(aFileName, false, false);

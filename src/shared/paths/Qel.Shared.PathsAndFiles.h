@@ -15,6 +15,8 @@
 #include <mutex>
 #include <vector>
 
+class TConfigData;
+
 // A plain list of full file names.
 using TSimpleFileList = QStringList;
 
@@ -45,8 +47,11 @@ public:
   const TSimpleFileList& TmpLst() const { return *FTmpLst; }
   TFileData* PseudoDeleteFileName() const { return FPseudoDeleteFileName; }
 
-  // The main configuration (GetConfig, created on first use from FileLst()->AppIni()), the
-  // window caption built from it and the service list come with the configuration module.
+  // The main configuration, created on first use from the configuration file
+  // FileLst()->AppIni(); the same object on every call. It is freed, and thereby written back,
+  // when the service ends.
+  TConfigData* GetConfig();
+  TConfigData* Config() { return GetConfig(); }
 
   // The entry of a registered or existing file, or none.
   TFileData* GetFileName(const QString& aFileName);
@@ -134,6 +139,7 @@ private:
   std::unique_ptr<TPathDataList> FPathLst;
   std::unique_ptr<TFileDataList> FFileLst;
   std::unique_ptr<TFileDataList> FBackupLst;
+  std::unique_ptr<TConfigData> FConfig;
   bool FDestroying = false;
 
   // The holder of the process-wide instance (the class-level FInstance). The holder itself lives to
