@@ -33,6 +33,19 @@ void BM_LoggingDataListAdd(benchmark::State& aState) {
 }
 BENCHMARK(BM_LoggingDataListAdd);
 
+// The writer's side: one record as its log-file line.
+void BM_LoggingDataGetAsString(benchmark::State& aState) {
+  TBenchSender lSender;
+  TLoggingDataList lList;
+  const TLoggingData& lData =
+      lList.Add(&lSender, QStringLiteral("CopyFile"),
+                QStringLiteral("Copy \"/data/Dokumente/Brief.docx\" to \"/tmp/Brief_17.docx\""),
+                QString(), ltInformation);
+  for (auto _ : aState)
+    benchmark::DoNotOptimize(lData.GetAsString());
+}
+BENCHMARK(BM_LoggingDataGetAsString);
+
 void BM_ProcessPrivateBytes(benchmark::State& aState) {
   for (auto _ : aState)
     benchmark::DoNotOptimize(ProcessPrivateBytes());

@@ -131,19 +131,50 @@ bool TLoggingData::SaveTrace(TPathsAndFiles* aPathsAndFiles) {
 
 namespace {
 
-// aValue in decimal with at least aDigits digits.
-void AppendPadded(QString& aText, int aValue, int aDigits) {
-  char lBuffer[16];
+// aValue in decimal with at least aDigits digits, written at aTo; returns the end.
+char16_t* PutDecimal(char16_t* aTo, uint64_t aValue, int aDigits) {
+  char16_t lDigits[20];
   int n = 0;
-  unsigned lValue = static_cast<unsigned>(aValue < 0 ? 0 : aValue);
   do {
-    lBuffer[n++] = static_cast<char>('0' + lValue % 10);
-    lValue /= 10;
-  } while (lValue && n < 16);
+    lDigits[n++] = static_cast<char16_t>(u'0' + aValue % 10);
+    aValue /= 10;
+  } while (aValue);
   for (int i = n; i < aDigits; ++i)
-    aText += u'0';
+    *aTo++ = u'0';
   while (n > 0)
-    aText += QChar::fromLatin1(lBuffer[--n]);
+    *aTo++ = lDigits[--n];
+  return aTo;
+}
+
+char16_t* PutText(char16_t* aTo, const char* aText) {
+  while (*aText)
+    *aTo++ = static_cast<char16_t>(*aText++);
+  return aTo;
+}
+
+// The fixed head of a line: time as "%.4d-%.2d-%.2dT%.2d:%.2d:%.2d.%.3dZ" (local time,
+// unconverted), then the process and thread ids in brackets, each field ended by a TAB.
+void AppendHead(QString& aLine, TDateTime aTime, uint32_t aProcessID, uint32_t aThreadID) {
+  int y, m, d, h, n, s, z;
+  DecodeDate(aTime, y, m, d);
+  DecodeTime(aTime, h, n, s, z);
+  char16_t lHead[96];
+  char16_t* p = PutDecimal(lHead, static_cast<uint64_t>(std::max(y, 0)), 4);
+  const struct {
+    char Separator;
+    int Value;
+    int Digits;
+  } cParts[] = {{'-', m, 2}, {'-', d, 2}, {'T', h, 2}, {':', n, 2}, {':', s, 2}, {'.', z, 3}};
+  for (const auto& lPart : cParts) {
+    *p++ = static_cast<char16_t>(lPart.Separator);
+    p = PutDecimal(p, static_cast<uint64_t>(lPart.Value), lPart.Digits);
+  }
+  p = PutText(p, "Z\t[PID:");
+  p = PutDecimal(p, aProcessID, 1);
+  p = PutText(p, ";TID:");
+  p = PutDecimal(p, aThreadID, 1);
+  p = PutText(p, "]\t");
+  aLine.append(reinterpret_cast<const QChar*>(lHead), p - lHead);
 }
 
 void AppendField(QString& aLine, const QString& aField) {
@@ -161,30 +192,9 @@ void AppendField(QString& aLine, const QString& aField) {
 QString TLoggingData::GetAsString() const {
   if (FIsPrevious)
     return QString();
-  int y, m, d, h, n, s, z;
-  DecodeDate(FDateTime, y, m, d);
-  DecodeTime(FDateTime, h, n, s, z);
   QString lLine;
   lLine.reserve(96 + FSender.size() + FText.size() + FTraceFile.size());
-  // time, written as "%.4d-%.2d-%.2dT%.2d:%.2d:%.2d.%.3dZ" (local time, unconverted)
-  AppendPadded(lLine, y, 4);
-  lLine += u'-';
-  AppendPadded(lLine, m, 2);
-  lLine += u'-';
-  AppendPadded(lLine, d, 2);
-  lLine += u'T';
-  AppendPadded(lLine, h, 2);
-  lLine += u':';
-  AppendPadded(lLine, n, 2);
-  lLine += u':';
-  AppendPadded(lLine, s, 2);
-  lLine += u'.';
-  AppendPadded(lLine, z, 3);
-  lLine += QStringLiteral("Z\t[PID:");
-  lLine += QString::number(FProcessID);
-  lLine += QStringLiteral(";TID:");
-  lLine += QString::number(FThreadID);
-  lLine += QStringLiteral("]\t");
+  AppendHead(lLine, FDateTime, FProcessID, FThreadID);
   lLine += TLoggingUtils::LogTypToText(FTyp);
   lLine += u'\t';
   AppendField(lLine, FSender);
@@ -250,6 +260,8 @@ std::vector<TLoggingData> TLoggingDataList::Take(qsizetype aFrom, bool aRemove) 
   const auto lFrom = static_cast<size_t>(qBound<qsizetype>(0, aFrom, Count()));
   if (aRemove && lFrom == 0) {
     lResult.swap(FItems);
+    // The next pass will likely take as many: spare the callers the growing.
+    FItems.reserve(lResult.size());
     return lResult;
   }
   lResult.assign(FItems.begin() + static_cast<std::ptrdiff_t>(lFrom), FItems.end());
@@ -283,13 +295,16 @@ QString TLoggingUtils::CleanText(const QString& aText) {
   }
   if (i == lSize)
     return aText;
-  QString lText(aText.constData(), i);
-  lText.reserve(lSize);
+  QString lText(lSize, Qt::Uninitialized);
+  QChar* lTo = lText.data();
+  std::copy(lFrom, lFrom + i, lTo);
+  lTo += i;
   while (i < lSize) {
     const QChar c = lMapped(lFrom[i]);
-    lText += c;
+    *lTo++ = c;
     i += (c == u' ' && i + 1 < lSize && lMapped(lFrom[i + 1]) == u' ') ? 2 : 1;
   }
+  lText.truncate(lTo - lText.constData());
   return lText;
 }
 
