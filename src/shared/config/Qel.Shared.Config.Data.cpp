@@ -66,6 +66,19 @@ bool TConfigData::LoadFromIni(const QString& aSection, TIniFile* aIni) {
   return true;
 }
 
+namespace {
+
+// The count of numbered sections under aSection/"Count". The file cannot hold more entries
+// than it has sections, so a count beyond that (a damaged file) is cut there instead of
+// reading some billion missing sections.
+int NumberedCount(const TIniFile* aIni, const QString& aSection) {
+  QStringList lSections;
+  aIni->ReadSections(lSections);
+  return std::clamp(aIni->ReadInteger(aSection, cCount, 0), 0, static_cast<int>(lSections.size()));
+}
+
+} // namespace
+
 void TConfigData::LoadServices(TIniFile* aIni) {
   // The old numbering from 1, in files the program has not written a count into yet (once it
   // has, those sections hold entries of the new numbering, and an entry removed since would
@@ -81,7 +94,7 @@ void TConfigData::LoadServices(TIniFile* aIni) {
         FServiceLst->AddOrSet(lName, lIdent);
     }
   }
-  const int lCount = aIni->ReadInteger(cServices, cCount, 0);
+  const int lCount = NumberedCount(aIni, cServices);
   for (int n = 0; n < lCount; ++n) {
     const QString lNewName = aIni->ReadString(ServiceSection(n), cName, QString());
     if (!lNewName.isEmpty())
@@ -95,7 +108,7 @@ void TConfigData::LoadApplications(TIniFile* aIni) {
     for (int n = 1; n <= cLegacyCount; ++n)
       AddApplication(
           aIni->ReadString(cApplications, QStringLiteral("App") + QString::number(n), QString()));
-  const int lCount = aIni->ReadInteger(cApplications, cCount, 0);
+  const int lCount = NumberedCount(aIni, cApplications);
   for (int n = 0; n < lCount; ++n)
     AddApplication(aIni->ReadString(ApplicationSection(n), cName, QString()));
 }

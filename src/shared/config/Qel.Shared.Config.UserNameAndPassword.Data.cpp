@@ -1,5 +1,7 @@
 #include "Qel.Shared.Config.UserNameAndPassword.Data.h"
 
+#include "Qel.Rtl.Exceptions.h"
+
 #include "Qel.Rtl.Tick.h"
 #include "Qel.Shared.Logging.h"
 #include "Qel.Shared.StrFunc.h"
@@ -47,6 +49,10 @@ bool TConfigUserNameAndPasswordData::Connect() {
     lResult = ConnectInternal();
   } catch (const std::exception& e) {
     TLogging::Add(this, lMethod, e, false);
+    lResult = false;
+  } catch (...) {
+    // Whatever a connection throws, the attempt ends as a failure with both events run.
+    TLogging::Add(this, lMethod, Exception(QStringLiteral("Unknown error")), false);
     lResult = false;
   }
   if (FOnAfterConnect)

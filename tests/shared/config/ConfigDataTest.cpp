@@ -4,39 +4,19 @@
 #include "Qel.Shared.Config.Data.h"
 #include "Qel.Shared.PathsAndFiles.h"
 #include "QelLogCapture.h"
+#include "QelTestChild.h"
 #include "QelTestFolder.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <functional>
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace {
 
 QByteArray ReadAll(const QString& aFileName) {
   QFile lFile(aFileName);
   return lFile.open(QIODevice::ReadOnly) ? lFile.readAll() : QByteArray("<missing>");
-}
-
-// Runs aBody in a forked child and returns the child's exit code (aBody's result).
-int RunInChild(const std::function<int()>& aBody) {
-  const pid_t lPid = fork();
-  if (lPid == 0) {
-    int lCode = 100;
-    try {
-      lCode = aBody();
-    } catch (...) {
-    }
-    _exit(lCode);
-  }
-  int lStatus = 0;
-  waitpid(lPid, &lStatus, 0);
-  return WIFEXITED(lStatus) ? WEXITSTATUS(lStatus) : -1;
 }
 
 // A section object with one text key, to watch the bare INI binding.
@@ -267,6 +247,11 @@ INSTANTIATE_TEST_SUITE_P(
         TGarbageCase{"DuplicateKeys",
                      "[DEFAULT]\nlanguage=czech\nlanguage=english\n[Services]\nCount=x\n"
                      "[Validation.Run]\nThreadCount=five\nLastRun=yesterday\n",
+                     "czech"},
+        // Counts far beyond the sections the file holds are cut, not read a billion times.
+        TGarbageCase{"HugeCounts",
+                     "[DEFAULT]\nlanguage=czech\n[Services]\nCount=2147483647\n"
+                     "[Applications]\nCount=2147483647\n",
                      "czech"}),
     [](const ::testing::TestParamInfo<TGarbageCase>& aInfo) { return aInfo.param.Name; });
 
@@ -279,9 +264,7 @@ TEST_F(ConfigData, AnInterruptedSaveLeavesTheOldFile) {
   const QByteArray lBefore = ReadAll(OwnIni());
   ASSERT_GT(lBefore.size(), 40000);
   const int lCode = RunInChild([&] {
-    signal(SIGXFSZ, SIG_IGN);
-    const struct rlimit lLimit = {20000, 20000};
-    if (setrlimit(RLIMIT_FSIZE, &lLimit) != 0)
+    if (!LimitFileSize(20000))
       return 98;
     TConfigData* lConfig = TPathsAndFiles::Instance()->GetConfig();
     lConfig->SetLanguage(QStringLiteral("french"));
