@@ -226,6 +226,7 @@ public:
     TTextWriter lWriter(lText);
     if (!FIni || FIni->Save(lWriter, FBom) < 0) {
       Invalidate();
+      ++FFailedWrites;
       return false;
     }
     QByteArray lData = QByteArray::fromStdString(lText);
@@ -235,6 +236,7 @@ public:
     if (!lFile.open(QIODevice::WriteOnly) || lFile.write(lData) != lData.size() ||
         !lFile.commit()) {
       Invalidate();
+      ++FFailedWrites;
       return false;
     }
     Parse(lData);
@@ -243,6 +245,7 @@ public:
   }
 
   void Invalidate() { FStamp.reset(); }
+  int FailedWrites() const { return FFailedWrites; }
 
 private:
   void Parse(QByteArray aData) {
@@ -259,6 +262,7 @@ private:
   QByteArray FNativeName;
   std::unique_ptr<TSimpleIni> FIni;
   std::optional<TFileStamp> FStamp;
+  int FFailedWrites = 0;
   bool FCrLf = false;
   bool FBom = false;
 };
@@ -462,4 +466,8 @@ bool TIniFile::DeleteKey(const QString& aSection, const QString& aIdent) {
 
 void TIniFile::UpdateFile() {
   FCache->Invalidate();
+}
+
+int TIniFile::FailedWrites() const {
+  return FCache->FailedWrites();
 }

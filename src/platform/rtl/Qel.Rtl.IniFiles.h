@@ -78,6 +78,8 @@ public:
   bool DeleteKey(const QString& aSection, const QString& aIdent);
   // Every write is on disk already; this only makes the next call read the file again.
   void UpdateFile();
+  // How many writes could not reach the file since this object was created.
+  int FailedWrites() const;
 
 private:
   QString FFileName;

@@ -46,9 +46,15 @@ bool TIniData::Load() {
 }
 
 bool TIniData::Save() {
-  const bool lResult = SaveToIni(FSection, FIni.get());
-  if (lResult)
+  const int lFailedBefore = FIni ? FIni->FailedWrites() : 0;
+  bool lResult = SaveToIni(FSection, FIni.get());
+  if (lResult) {
     FIni->UpdateFile();
+    // Changes that did not reach the file would be lost without a word at shutdown.
+    lResult = TLogging::CheckOK(FIni->FailedWrites() == lFailedBefore,
+                                QStringLiteral("Unable to write \"%1\"").arg(FIni->FileName()),
+                                ltError, this, QStringLiteral("Save"));
+  }
   return lResult;
 }
 

@@ -268,10 +268,12 @@ TEST_F(ConfigData, AnInterruptedSaveLeavesTheOldFile) {
       return 98;
     TConfigData* lConfig = TPathsAndFiles::Instance()->GetConfig();
     lConfig->SetLanguage(QStringLiteral("french"));
-    lConfig->Save();
-    return 0;
+    TLogCapture lLog;
+    if (lConfig->Save())
+      return 1;
+    return lLog.Contains(ltError, QStringLiteral("Unable to write")) ? 0 : 2;
   });
-  EXPECT_EQ(lCode, 0);
+  EXPECT_EQ(lCode, 0) << "1: the failed save reported success, 2: nothing logged";
   EXPECT_EQ(ReadAll(OwnIni()), lBefore);
 }
 
