@@ -90,6 +90,8 @@ TfrmLoggingViewer::TfrmLoggingViewer(QWidget* aOwner)
   FUi->hlbLogging->SetFontColor(cListFontColor);
   FUi->hlbLogging->SetSelectionColors(cSelectionColor, cSelectionColor, cSelectionFontColor);
   FUi->btnClear->raise();
+  // The header's text stops short of the Clear button above it.
+  FUi->lblMain->setContentsMargins(4, 0, FUi->btnClear->width() + 16, 0);
   SetAlphaBlend(this, true, cInactiveAlpha);
 
   connect(FUi->btnClear, &QPushButton::clicked, this, &TfrmLoggingViewer::btnClearClick);
