@@ -206,7 +206,10 @@ TEST_F(LoggingViewer, TheFilterKeepsTheLinesOfOneProcessOrThreadAtTheTimerStep) 
       {lPid, 0, true, true},
       {0, lMainTid, true, !lIdsDistinct},
       {lPid, lWorkerTid, !lIdsDistinct, true},
-      {lPid == 1 ? 2u : 1u, 0, false, false}, // another process: "PID:1" is in no line of ours
+      // Another process: our id with one more digit is in no line of ours; a leading part of our
+      // id is (plain containment keeps those lines).
+      {lPid * 10 + 1, 0, false, false},
+      {lPid / 10 > 0 ? lPid / 10 : lPid, 0, true, true},
   };
   for (const TCase& c : cCases) {
     TfrmLoggingViewer::Finalize();
