@@ -11,7 +11,8 @@ struct TModuleEntry {
 };
 
 // The modules without windows, in start-up order: instance statistics, paths and files,
-// logging. Programs with windows append the wait dialog and the log viewer.
+// logging. Programs with windows append the wait dialog and the log viewer
+// (FrameworkWindowModules of Qel.Shared.Ui.Modules).
 std::vector<TModuleEntry> FrameworkModules();
 
 class TModuleTable {
