@@ -123,7 +123,8 @@ QString AppSchemaScript() {
 void FillDokument(TIBCConnection& aConnection, int aCount) {
   RunSqlScript(
       aConnection,
-      QStringLiteral("EXECUTE BLOCK AS\n"
+      QStringLiteral("SET TERM ^ ;\n"
+                     "EXECUTE BLOCK AS\n"
                      "DECLARE i INTEGER = 0;\n"
                      "BEGIN\n"
                      "  WHILE (i < %1) DO BEGIN\n"
