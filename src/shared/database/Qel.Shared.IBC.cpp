@@ -38,26 +38,26 @@ TQelIBCConnection::~TQelIBCConnection() {
   TLoggingStatisticList::Dec(this);
 }
 
-bool TQelIBCConnection::Open(const QString& aRole) {
+bool TQelIBCConnection::Open(TIBCConnection& aCon, const QString& aRole) {
   const uint64_t lTick = GetTickCount64();
   const QString lRole = aRole.isEmpty() ? cDefaultRole : aRole;
   const QString lMethod =
       TLoggingUtils::BuildMethodName(QStringLiteral("Open"), QStringList{lRole});
   try {
-    SetConnected(false);
-    SetAutoCommit(false);
-    SetSQLDialect(3);
-    Options().Role = lRole;
-    Options().Charset = QStringLiteral("UTF8");
-    Options().UseUnicode = true;
-    Params().Clear();
-    SetConnected(true);
+    aCon.SetConnected(false);
+    aCon.SetAutoCommit(false);
+    aCon.SetSQLDialect(3);
+    aCon.Options().Role = lRole;
+    aCon.Options().Charset = QStringLiteral("UTF8");
+    aCon.Options().UseUnicode = true;
+    aCon.Params().Clear();
+    aCon.SetConnected(true);
   } catch (const std::exception& e) {
-    TLogging::Add(this, lMethod, e, false);
+    TLogging::Add(&aCon, lMethod, e, false);
   }
-  const bool lResult = Connected();
-  TLogging::SuccessError(lResult, QStringLiteral("Connected"), this, lMethod);
-  TLogging::AddRunTime(this, lMethod, lTick, 1);
+  const bool lResult = aCon.Connected();
+  TLogging::SuccessError(lResult, QStringLiteral("Connected"), &aCon, lMethod);
+  TLogging::AddRunTime(&aCon, lMethod, lTick, 1);
   return lResult;
 }
 

@@ -26,7 +26,9 @@ public:
   // Applies the connection settings (no auto-commit, dialect 3, the role or "lumo", UTF8,
   // no further parameters) and connects with the Server, Database, Username and Password
   // set before. A failed connect is logged, never raised. True when connected.
-  bool Open(const QString& aRole);
+  bool Open(const QString& aRole) { return Open(*this, aRole); }
+  // The same for any connection component (logged with aCon as sender).
+  static bool Open(TIBCConnection& aCon, const QString& aRole);
 };
 
 class TQelIBCQuery : public TIBCQuery {
