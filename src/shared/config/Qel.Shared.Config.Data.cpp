@@ -27,6 +27,7 @@ TConfigData::TConfigData(TCreateKey, TFileData* aFile)
     : TIniData(aFile, QString()), FLanguageLst{QStringLiteral("german"), QStringLiteral("english"),
                                                QStringLiteral("french"), QStringLiteral("italian"),
                                                QStringLiteral("czech"),  QStringLiteral("-")},
+      FDatabase(TIniData::Create<TConfigDatabaseData>(aFile)),
       FUpdater(TIniData::Create<TConfigUpdaterData>(aFile)),
       FCustomer(TIniData::Create<TConfigCustomerData>(aFile)),
       FBenchmark(TIniData::Create<TConfigBenchmarkData>(aFile)),
@@ -39,6 +40,7 @@ TConfigData::~TConfigData() {
   Save();
   // Freed in the order they were made.
   FLanguageLst.clear();
+  FDatabase.reset();
   FUpdater.reset();
   FCustomer.reset();
   FBenchmark.reset();
@@ -57,6 +59,7 @@ bool TConfigData::Load(TFileData* aFile) {
 bool TConfigData::LoadFromIni(const QString& aSection, TIniFile* aIni) {
   if (!TIniData::LoadFromIni(aSection, aIni))
     return false;
+  FDatabase->LoadFromIni(QStringLiteral("Database"), aIni);
   FUpdateConfigFileName = aIni->ReadString(QStringLiteral("Update"), QStringLiteral("ConfigFile"),
                                            QStringLiteral("download/qel_update_config.dat"));
   FLanguage = aIni->ReadString(QStringLiteral("DEFAULT"), QStringLiteral("language"),
@@ -127,6 +130,7 @@ void TConfigData::AddApplication(const QString& aFileName) {
 bool TConfigData::SaveToIni(const QString& aSection, TIniFile* aIni) {
   if (!TIniData::SaveToIni(aSection, aIni))
     return false;
+  FDatabase->SaveToIni(QStringLiteral("Database"), aIni);
   aIni->WriteString(QStringLiteral("Update"), QStringLiteral("ConfigFile"), FUpdateConfigFileName);
   aIni->WriteString(QStringLiteral("DEFAULT"), QStringLiteral("language"), FLanguage);
   SaveServices(aIni);

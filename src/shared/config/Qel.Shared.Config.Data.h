@@ -6,6 +6,7 @@
 
 #include "Qel.Shared.Config.Benchmark.Data.h"
 #include "Qel.Shared.Config.Customer.Data.h"
+#include "Qel.Shared.Config.Database.Data.h"
 #include "Qel.Shared.Config.ImportExport.Data.h"
 #include "Qel.Shared.Config.Ini.Data.h"
 #include "Qel.Shared.Config.Service.Data.h"
@@ -37,8 +38,8 @@ public:
 
   // The named sections; aSection is not used (the main configuration has none of its own).
   bool LoadFromIni(const QString& aSection, TIniFile* aIni) override;
-  // Writes the language, the update file name and the service and application lists; the
-  // other sections write themselves on request.
+  // Writes the database section, the language, the update file name and the service and
+  // application lists; the other sections write themselves on request.
   bool SaveToIni(const QString& aSection, TIniFile* aIni) override;
 
   const QStringList& LanguageLst() const { return FLanguageLst; }
@@ -47,6 +48,7 @@ public:
   const QString& UpdateConfigFileName() const { return FUpdateConfigFileName; }
   void SetUpdateConfigFileName(const QString& aValue) { Change(FUpdateConfigFileName, aValue); }
 
+  TConfigDatabaseData* Database() const { return FDatabase.get(); }
   TConfigUpdaterData* Updater() const { return FUpdater.get(); }
   TConfigCustomerData* Customer() const { return FCustomer.get(); }
   TConfigBenchmarkData* Benchmark() const { return FBenchmark.get(); }
@@ -71,6 +73,7 @@ private:
 
   QStringList FLanguageLst;
   QString FLanguage;
+  std::unique_ptr<TConfigDatabaseData> FDatabase;
   std::unique_ptr<TConfigUpdaterData> FUpdater;
   std::unique_ptr<TConfigCustomerData> FCustomer;
   std::unique_ptr<TConfigBenchmarkData> FBenchmark;

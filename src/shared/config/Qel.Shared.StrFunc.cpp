@@ -1,7 +1,16 @@
 #include "Qel.Shared.StrFunc.h"
 
 #include "Qel.Cipher.h"
+#include "Qel.Ibdac.Connection.h"
+#include "Qel.Ibdac.Query.h"
 #include "Qel.Rtl.Format.h"
+#include "Qel.Rtl.FormatSettings.h"
+#include "Qel.Shared.Setting.h"
+
+#include <QRegularExpression>
+#include <functional>
+#include <optional>
+#include <vector>
 
 #include <cstring>
 
@@ -112,4 +121,97 @@ QString TQelStringFunctions::DecryptQel(const QString& AText) {
 
 QString TQelStringFunctions::StringToHex(const QByteArray& S) {
   return QString::fromLatin1(S.toHex().toUpper());
+}
+
+// --- template replacement ------------------------------------------------------------------
+
+namespace {
+
+using TReplacement = std::pair<QString, std::function<QString()>>;
+
+// Replaces every placeholder of aReplacements (without regard to case) in one pass from left
+// to right; the first placeholder in list order wins at a position. Values are computed once,
+// on first use, and inserted text is not searched again.
+QString ReplaceAll(const QString& aText, std::vector<TReplacement>& aReplacements) {
+  std::vector<std::optional<QString>> lValues(aReplacements.size());
+  QString lResult;
+  lResult.reserve(aText.size());
+  qsizetype i = 0;
+  while (i < aText.size()) {
+    bool lReplaced = false;
+    for (size_t r = 0; r < aReplacements.size() && !lReplaced; ++r) {
+      const QString& lKey = aReplacements[r].first;
+      if (lKey.isEmpty() ||
+          QStringView(aText).mid(i, lKey.size()).compare(lKey, Qt::CaseInsensitive) != 0)
+        continue;
+      if (!lValues[r])
+        lValues[r] = aReplacements[r].second();
+      lResult += *lValues[r];
+      i += lKey.size();
+      lReplaced = true;
+    }
+    if (!lReplaced)
+      lResult += aText[i++];
+  }
+  return lResult;
+}
+
+void AddBuiltIns(std::vector<TReplacement>& aList, const TIBCConnection* aConnection,
+                 const QString& aText, const QString& aPrefix, const QString& aPostfix) {
+  const QString lUpper = aText.toUpper();
+  const auto lAdd = [&](const char* aName, std::function<QString()> aValue) {
+    const QString lKey = aPrefix + QLatin1String(aName) + aPostfix;
+    if (lUpper.contains(lKey))
+      aList.emplace_back(lKey, std::move(aValue));
+  };
+  lAdd("__TODAY", [] { return FormatDateTime(QStringLiteral("dddddd"), Date()); });
+  lAdd("__TIME", [] { return FormatDateTime(QStringLiteral("tt"), Now()); });
+  lAdd("__SSL_NAME", [aConnection] {
+    return TQelSetting::GetSettingFromRuzadadiv(const_cast<TIBCConnection*>(aConnection),
+                                                QStringLiteral("ANSCHRIFT"),
+                                                QStringLiteral("ssName"), QString())
+        .AsString();
+  });
+  lAdd("__CURRENCY", [] { return FormatSettings().CurrencyString; });
+  lAdd("__CONNECT_DB", [aConnection] { return aConnection ? aConnection->Database() : QString(); });
+  lAdd("__CONNECT_USER",
+       [aConnection] { return aConnection ? aConnection->Username() : QString(); });
+  lAdd("__CONNECT_PWD",
+       [aConnection] { return aConnection ? aConnection->Password() : QString(); });
+}
+
+QString DropRemarks(const QString& aTemplate) {
+  QStringList lLines = aTemplate.split(QRegularExpression(QStringLiteral("\r\n|\n|\r")));
+  lLines.removeIf([](const QString& aLine) {
+    return aLine.left(3).compare(QStringLiteral("REM"), Qt::CaseInsensitive) == 0;
+  });
+  return lLines.join(QStringLiteral("\r\n"));
+}
+
+} // namespace
+
+QString TQelStringFunctions::PerformTemplateReplace(const QString& Template,
+                                                    const TIBCQuery* DataSetRecord,
+                                                    const QString& varPrefix,
+                                                    const QString& varPostfix) {
+  const QString lText = DropRemarks(Template);
+  std::vector<TReplacement> lList;
+  if (DataSetRecord)
+    for (int i = 0; i < DataSetRecord->FieldCount(); ++i) {
+      const TIBCField* lField = DataSetRecord->Fields(i);
+      lList.emplace_back(varPrefix + lField->FieldName() + varPostfix,
+                         [lField] { return lField->AsString(); });
+    }
+  AddBuiltIns(lList, DataSetRecord ? DataSetRecord->Connection() : nullptr, lText, varPrefix,
+              varPostfix);
+  return ReplaceAll(lText, lList);
+}
+
+QString TQelStringFunctions::PerformTemplateReplace(const TIBCConnection* AConnection,
+                                                    const QString& Template,
+                                                    const QString& varPrefix,
+                                                    const QString& varPostfix) {
+  std::vector<TReplacement> lList;
+  AddBuiltIns(lList, AConnection, Template, varPrefix, varPostfix);
+  return ReplaceAll(Template, lList);
 }

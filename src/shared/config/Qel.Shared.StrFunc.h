@@ -4,6 +4,9 @@
 #include <QString>
 #include <QStringList>
 
+class TIBCConnection;
+class TIBCQuery;
+
 class TQelStringFunctions {
 public:
   // Splits S at every occurrence of aBorder (case-sensitive) and appends the parts to a;
@@ -14,6 +17,18 @@ public:
   // Appends the note to the memo text unless the memo already holds it (ignoring case);
   // a non-empty memo gets a line "<dd.mm.yy>" before the note.
   static QString AddMemoToMemo(const QString& aOrg, const QString& aNew);
+
+  // Fills a text template: lines starting with "REM" (any case) are dropped, then every
+  // varPrefix + field name + varPostfix (any case) gets the value of that field in the
+  // query's current row, then the built-in values of the connection form below.
+  static QString PerformTemplateReplace(const QString& Template, const TIBCQuery* DataSetRecord,
+                                        const QString& varPrefix, const QString& varPostfix);
+  // The built-in placeholders __TODAY, __TIME, __SSL_NAME (setting ANSCHRIFT / ssName),
+  // __CURRENCY, __CONNECT_DB, __CONNECT_USER and __CONNECT_PWD, each used when the upper-cased
+  // text holds it as formed. Text put in by a replacement is never searched again, so values
+  // from the database cannot pull in other values (such as the password).
+  static QString PerformTemplateReplace(const TIBCConnection* AConnection, const QString& Template,
+                                        const QString& varPrefix, const QString& varPostfix);
 
   // The character-shift cipher of user names and passwords: each 16-bit code unit is moved by
   // the key letter of its position (A = 1 .. Z = 26, the four letters repeating), wrapping

@@ -1,10 +1,10 @@
 // Connecting through the embedded engine and through a server address, the bounded attach,
 // and the bookkeeping of the queries and transactions of a connection.
-#include "IbdacTestDb.h"
 #include "Qel.Ibdac.Connection.h"
 #include "Qel.Ibdac.Error.h"
 #include "Qel.Ibdac.Query.h"
 #include "Qel.Ibdac.Transaction.h"
+#include "QelTestDatabase.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Edit, a field written with AsString, Post: the row goes back to its table inside the
 // query's transaction, found by its primary key or by RDB$DB_KEY.
-#include "IbdacTestDb.h"
 #include "Qel.Ibdac.Error.h"
 #include "Qel.Ibdac.Query.h"
 #include "Qel.Ibdac.Transaction.h"
+#include "QelTestDatabase.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // Named parameters: found outside literals and comments, matched without regard to case,
 // one parameter for a repeated name, bound at every place.
-#include "IbdacTestDb.h"
 #include "Qel.Ibdac.Error.h"
 #include "Qel.Ibdac.Params.h"
 #include "Qel.Ibdac.Query.h"
+#include "QelTestDatabase.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Reading rows: value types in both directions, fetching all rows, walking them, rows
 // affected, Firebird's messages for bad SQL, and the hooks descendants wrap.
-#include "IbdacTestDb.h"
 #include "Qel.Ibdac.Error.h"
 #include "Qel.Ibdac.Query.h"
 #include "Qel.Ibdac.SQL.h"
 #include "Qel.Rtl.Exceptions.h"
+#include "QelTestDatabase.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Explicit transactions: what a second connection sees after commit and rollback, a
 // transaction shared by a query and a statement, and one owned by its query.
-#include "IbdacTestDb.h"
 #include "Qel.Ibdac.Error.h"
 #include "Qel.Ibdac.Query.h"
 #include "Qel.Ibdac.SQL.h"
 #include "Qel.Ibdac.Transaction.h"
+#include "QelTestDatabase.h"
 
 #include <gtest/gtest.h>
 
