@@ -8,7 +8,9 @@
 #include "Qel.Rtl.Json.h"
 #include "Qel.Rtl.SysUtils.h"
 #include "Qel.Rtl.Tick.h"
+#include "Qel.Shared.Config.Customer.Data.h"
 #include "Qel.Shared.Config.Data.h"
+#include "Qel.Shared.Config.Database.Data.h"
 #include "Qel.Shared.FileSystem.Utils.h"
 #include "Qel.Shared.Logging.h"
 
@@ -135,6 +137,17 @@ TConfigData* TPathsAndFiles::GetConfig() {
   if (!FConfig)
     FConfig = TIniData::Create<TConfigData>(FFileLst->AppIni());
   return FConfig.get();
+}
+
+QString TPathsAndFiles::GetApplicationCaption() {
+  const TFileData* lExe = FFileLst->ApplicationExe();
+  TConfigData* lConfig = GetConfig();
+  const TVersion lVersion = lExe->GetVersion();
+  return lExe->Name() + QStringLiteral(" (") +
+         (lVersion.FHasData ? lVersion.GetAsString() : QString()) + QStringLiteral(") | ") +
+         lConfig->Database()->GetCaption() + QStringLiteral(" (") +
+         lConfig->Database()->GetAppVersion().GetAsString() + QStringLiteral(")] | ") +
+         lConfig->Customer()->GetCaption();
 }
 
 TFileData* TPathsAndFiles::GetFileName(const QString& aFileName) {

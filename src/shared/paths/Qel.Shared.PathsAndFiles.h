@@ -52,6 +52,9 @@ public:
   // when the service ends.
   TConfigData* GetConfig();
   TConfigData* Config() { return GetConfig(); }
+  // The main window's caption: "program (version) | database (application version)] |
+  // customer". The bracket after the application version has always been there.
+  QString GetApplicationCaption();
 
   // The entry of a registered or existing file, or none.
   TFileData* GetFileName(const QString& aFileName);

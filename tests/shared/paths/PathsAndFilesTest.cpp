@@ -451,3 +451,22 @@ TEST_F(PathsAndFiles, ClassLevelOperationsFromTwoThreadsAreSerialised) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(PathsAndFilesCaption, NamesProgramDatabaseAndCustomer) {
+  TTestProgramFolder lFolder(QStringLiteral("Qel_Caption"));
+  TPathsAndFiles::FinalizeInstance();
+  // A database that is not there (no server: nothing goes over the network).
+  const QString lDatabase = lFolder.Root() + QStringLiteral("none.fdb");
+  lFolder.WriteFile(QStringLiteral("Prog/Bin/app.ini"),
+                    "[Database]\nDatabase=" + lDatabase.toUtf8() +
+                        "\n[SKISCHULE]\nssName=Alpine\nssInitial=ALP\n");
+  const QString lCaption = TPathsAndFiles::Instance()->GetApplicationCaption();
+  EXPECT_TRUE(lCaption.startsWith(QStringLiteral("Qel_Caption () | ") + lDatabase + " ("))
+      << lCaption.toStdString();
+  EXPECT_TRUE(lCaption.endsWith(QStringLiteral(")] | Alpine [ALP]"))) << lCaption.toStdString();
+  TPathsAndFiles::FinalizeInstance();
+}
+
+} // namespace
