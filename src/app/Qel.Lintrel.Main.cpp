@@ -42,8 +42,8 @@ void TfrmMain::FillFolders() {
   const QString lTmp = TPathsAndFiles::Instance()->PathLst()->GetPath(ptTmp)->Path();
   TConfigDatabaseData* lDatabase = FConfig->Database();
   FUi->jdeSrc->SetText(lDatabase->Connected()
-                           ? lDatabase->GetAppSettings()->ReadString(QStringLiteral("KORRESPONDENZ"),
-                                                                     QStringLiteral("pfad"), QString())
+                           ? lDatabase->GetAppSettings()->ReadString(
+                                 QStringLiteral("KORRESPONDENZ"), QStringLiteral("pfad"), QString())
                            : lTmp);
   FUi->jdeDst->SetText(lTmp);
 }

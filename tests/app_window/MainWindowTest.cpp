@@ -65,16 +65,16 @@ protected:
     FDb = TTestDatabase::WithAppSchema();
     FSrc = FFolder.Root() + QStringLiteral("Dokumente/");
     FDst = FFolder.Root() + QStringLiteral("Ziel");
-    FDb->Exec(QStringLiteral(
-                  "INSERT INTO DOKUMENT (ID, DATEINAME, PFADNAME, CRE_DAT) VALUES "
-                  "(17, 'Brief.docx', 'Brief.docx', '2026-03-02 08:00:00');\n"
-                  "INSERT INTO DOKUMENT (ID, DATEINAME, PFADNAME, CRE_DAT) VALUES "
-                  "(18, 'Notiz', 'Notiz', '2026-03-03 00:00:00');\n"
-                  "INSERT INTO DOKUMENT (ID, DATEINAME, PFADNAME, CRE_DAT) VALUES "
-                  "(19, 'Archiv.2023\\Brief', 'Archiv.2023\\Brief', '2026-03-04 00:00:00');\n"
-                  "INSERT INTO APP_SETTINGS (ID, SECTION, IDENT, VAL) VALUES "
-                  "(1, 'KORRESPONDENZ', 'pfad', '%1');\n")
-                  .arg(FSrc));
+    FDb->Exec(
+        QStringLiteral("INSERT INTO DOKUMENT (ID, DATEINAME, PFADNAME, CRE_DAT) VALUES "
+                       "(17, 'Brief.docx', 'Brief.docx', '2026-03-02 08:00:00');\n"
+                       "INSERT INTO DOKUMENT (ID, DATEINAME, PFADNAME, CRE_DAT) VALUES "
+                       "(18, 'Notiz', 'Notiz', '2026-03-03 00:00:00');\n"
+                       "INSERT INTO DOKUMENT (ID, DATEINAME, PFADNAME, CRE_DAT) VALUES "
+                       "(19, 'Archiv.2023\\Brief', 'Archiv.2023\\Brief', '2026-03-04 00:00:00');\n"
+                       "INSERT INTO APP_SETTINGS (ID, SECTION, IDENT, VAL) VALUES "
+                       "(1, 'KORRESPONDENZ', 'pfad', '%1');\n")
+            .arg(FSrc));
     FFolder.WriteFile(QStringLiteral("Dokumente/Brief.docx"), "letter");
     FFolder.WriteFile(QStringLiteral("Dokumente/Notiz"), "note");
     FFolder.WriteFile(QStringLiteral("Dokumente/Archiv.2023/Brief"), "archived letter");
@@ -90,8 +90,7 @@ protected:
   }
   QString Tmp() const { return TPathsAndFiles::Instance()->PathLst()->GetPath(ptTmp)->Path(); }
   static void Execute(TfrmMain& aMain) {
-    QTest::mouseClick(aMain.findChild<QPushButton*>(QStringLiteral("btnExecute")),
-                      Qt::LeftButton);
+    QTest::mouseClick(aMain.findChild<QPushButton*>(QStringLiteral("btnExecute")), Qt::LeftButton);
   }
   QString LogText() const {
     TLogging::Instance()->ForceWrite();
