@@ -144,6 +144,9 @@ QString NewGuidHex() {
 bool SameFileName(const QString& a, const QString& b) {
   return CompareFileName(a, b) == 0;
 }
+QString FileNameKey(const QString& aFileName) {
+  return aFileName;
+}
 int CompareFileName(const QString& a, const QString& b) {
   return a.compare(b, Qt::CaseSensitive);
 }

@@ -35,6 +35,9 @@ QString NewGuidHex();
 // --- paths ------------------------------------------------------------------------------
 // The file system's rule for names: case-sensitive on this platform.
 bool SameFileName(const QString& a, const QString& b);
+// The form under which the rule compares a name (the name itself on this platform): two names
+// are the same file name exactly when their keys are equal.
+QString FileNameKey(const QString& aFileName);
 int CompareFileName(const QString& a, const QString& b);
 QString IncludeTrailingPathDelimiter(const QString& aPath);
 QString ExcludeTrailingPathDelimiter(const QString& aPath);

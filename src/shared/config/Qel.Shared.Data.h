@@ -323,7 +323,7 @@ public:
 
   // Removes (destroys) every item with aData's identifier (exactly equal); false without
   // aData.
-  bool Remove(const TData* aData) {
+  virtual bool Remove(const TData* aData) {
     if (!aData)
       return false;
     const QString lID = aData->ID();

@@ -318,10 +318,18 @@ void TFileDataList::Init() {
 }
 
 TFileData* TFileDataList::FindByFileName(const QString& aFileName) const {
-  for (TFileData* lEntry : *this)
-    if (SameFileName(lEntry->FileName(), aFileName))
-      return lEntry;
-  return nullptr;
+  return FIndex.value(FileNameKey(aFileName), nullptr);
+}
+
+bool TFileDataList::Remove(const TData* aData) {
+  if (aData)
+    FIndex.removeIf([&](const auto& aEntry) { return aEntry.value()->ID() == aData->ID(); });
+  return TDataList<TFileData>::Remove(aData);
+}
+
+void TFileDataList::Clear() {
+  FIndex.clear();
+  TDataList<TFileData>::Clear();
 }
 
 TFileData* TFileDataList::Add(const QString& aFileName, bool aForce, bool aRequired) {
@@ -338,6 +346,7 @@ TFileData* TFileDataList::Add(const QString& aFileName, bool aForce, bool aRequi
   TFileData* lEntry = New();
   lEntry->SetRequired(aRequired);
   lEntry->Build(lPath, lName);
+  FIndex.insert(FileNameKey(lEntry->FileName()), lEntry);
   return lEntry;
 }
 

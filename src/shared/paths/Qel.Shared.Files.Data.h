@@ -7,6 +7,7 @@
 #include "Qel.Shared.Paths.Data.h"
 #include "Qel.Shared.Version.h"
 
+#include <QHash>
 #include <QString>
 #include <cstdint>
 #include <vector>
@@ -113,6 +114,8 @@ public:
   TFileData* Add(const TPathData* aPath, const QString& aName, bool aForce, bool aRequired);
   // The registered entry of exactly this full name (the file system's rule), or none.
   TFileData* FindByFileName(const QString& aFileName) const;
+  bool Remove(const TData* aData) override;
+  void Clear() override;
 
   // The file aFileMask (a plain name) in the Bin, Data or Common folder, the first found.
   TFileData* FindInPaths(const QString& aName, const QString& aFileMask);
@@ -147,5 +150,7 @@ private:
   TFileData* FNeededModifyConst = nullptr;
   TFileData* FLng = nullptr;
   TFileData* FAppIni = nullptr;
+  // The entries by their full names (FileNameKey): a run registers thousands of files.
+  QHash<QString, TFileData*> FIndex;
   TFileData* FApplicationLogHeapStatus = nullptr;
 };
