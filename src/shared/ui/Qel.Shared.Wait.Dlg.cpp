@@ -112,8 +112,12 @@ void TFrmWait::DoUpdate(const QString& aMessage) {
   const QString lText = CleanMessage(aMessage);
   if (!lText.isEmpty())
     SetMsg(lText);
+  // Every update takes the pause; the windows are repainted during it rather than after it,
+  // and what arrived meanwhile is handled at its end.
+  const auto lEnd = std::chrono::steady_clock::now() + std::chrono::milliseconds(FDelay);
   if (FDelay > 0)
-    std::this_thread::sleep_for(std::chrono::milliseconds(FDelay));
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+  std::this_thread::sleep_until(lEnd);
   QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
