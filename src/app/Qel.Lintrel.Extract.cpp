@@ -76,7 +76,15 @@ int Extract(const TExtractOptions& aOptions) {
   }
   TConfigDatabaseData* lDatabase = TPathsAndFiles::Instance()->GetConfig()->Database();
   const QString lDst = aOptions.HasDest ? aOptions.Dest : TmpFolder();
-  const QString lSrc = aOptions.HasSource ? aOptions.Source : DefaultSource(lDatabase);
+  QString lSrc = aOptions.Source;
+  try {
+    if (!aOptions.HasSource)
+      lSrc = DefaultSource(lDatabase);
+  } catch (const std::exception& e) {
+    PrintError(QStringLiteral("reading the document folder from the settings failed: ") +
+               ExceptionMessages(e).join(QStringLiteral(" | ")));
+    return eeQueryError;
+  }
 
   QFile lErr;
   if (!lErr.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered))
