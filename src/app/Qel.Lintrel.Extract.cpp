@@ -109,7 +109,7 @@ int Extract(const TExtractOptions& aOptions) {
     Print(stdout, QStringLiteral("Log file:        %1\n").arg(lLogger->File()->FileName()));
   if (lSummary.AllHandled())
     return eeAllHandled;
-  PrintError(QStringLiteral("%1 of %2 rows were not copied; the log file names each")
+  PrintError(QStringLiteral("%1 of %2 rows were not copied (see the summary)")
                  .arg(lSummary.Rows - lSummary.Copied)
                  .arg(lSummary.Rows));
   return eeNotAllHandled;

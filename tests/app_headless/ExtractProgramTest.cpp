@@ -190,7 +190,7 @@ TEST_F(ExtractProgram, EachFailureHasItsExitStatusAndAClearMessage) {
         "Prog/Bin/app.ini\")"}},
       {4, dkClosedPort, "C", false, {"--since", "2026-03-01"}, {"127.0.0.1/", "cannot be reached"}},
       {5, dkApp, "C", true, {"--since", "2026-03-01"},
-       {"Qel_Lintrel_Extract: 1 of 4 rows were not copied; the log file names each"}},
+       {"Qel_Lintrel_Extract: 1 of 4 rows were not copied (see the summary)"}},
       {6, dkNoTable, "C", false, {"--since", "2026-03-01", "--source", "/"},
        {"Qel_Lintrel_Extract: the document query failed: ", "DOKUMENT"}},
       {6, dkNoTable, "C", false, {"--since", "2026-03-01"},
