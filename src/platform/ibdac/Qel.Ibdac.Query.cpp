@@ -40,11 +40,13 @@ struct TIBCQuery::TRows {
   // by their ids; nothing is kept when reading one fails.
   template <typename F> void Keep(F&& aReadBlob) {
     std::vector<QByteArray> lBlobs(static_cast<size_t>(BlobColumns));
-    for (size_t c = 0; c < BlobSlot.size(); ++c) {
+    for (size_t c = 0; c < BlobSlot.size() && BlobColumns > 0; ++c) {
+      if (BlobSlot[c] < 0)
+        continue;
       const TColumn& lColumn = Columns()[c];
       int16_t lNull = 0;
       std::memcpy(&lNull, Message.data() + lColumn.NullOffset, sizeof lNull);
-      if (BlobSlot[c] < 0 || lNull != 0)
+      if (lNull != 0)
         continue;
       ISC_QUAD lId;
       std::memcpy(&lId, Message.data() + lColumn.Offset, sizeof lId);
