@@ -129,35 +129,40 @@ TVariant DecodeValue(const TColumn& c, const unsigned char* aRow, const QByteArr
   if (Read<int16_t>(aRow + c.NullOffset) != 0)
     return TVariant::Null();
   const unsigned char* lAt = aRow + c.Offset;
+  if (c.Type == SQL_VARYING)
+    return DecodeData(c, lAt + 2, Read<uint16_t>(lAt), aBlob);
+  return DecodeData(c, lAt, c.Length, aBlob);
+}
+
+TVariant DecodeData(const TColumn& c, const unsigned char* aAt, unsigned aTextLength,
+                    const QByteArray* aBlob) {
   switch (c.Type) {
-  case SQL_TEXT: {
-    QString lText = TextOf(reinterpret_cast<const char*>(lAt), c.Length, c.CharSet);
+  case SQL_TEXT:
     // Fixed-length text comes padded with blanks.
-    while (!lText.isEmpty() && lText.back() == u' ')
-      lText.chop(1);
-    return lText;
-  }
+    while (aTextLength > 0 && aAt[aTextLength - 1] == ' ')
+      --aTextLength;
+    return TextOf(reinterpret_cast<const char*>(aAt), aTextLength, c.CharSet);
   case SQL_VARYING:
-    return TextOf(reinterpret_cast<const char*>(lAt + 2), Read<uint16_t>(lAt), c.CharSet);
+    return TextOf(reinterpret_cast<const char*>(aAt), aTextLength, c.CharSet);
   case SQL_SHORT:
-    return ScaledValue(Read<int16_t>(lAt), c.Scale, false);
+    return ScaledValue(Read<int16_t>(aAt), c.Scale, false);
   case SQL_LONG:
-    return ScaledValue(Read<int32_t>(lAt), c.Scale, false);
+    return ScaledValue(Read<int32_t>(aAt), c.Scale, false);
   case SQL_INT64:
-    return ScaledValue(Read<int64_t>(lAt), c.Scale, true);
+    return ScaledValue(Read<int64_t>(aAt), c.Scale, true);
   case SQL_FLOAT:
-    return static_cast<double>(Read<float>(lAt));
+    return static_cast<double>(Read<float>(aAt));
   case SQL_DOUBLE:
   case SQL_D_FLOAT:
-    return Read<double>(lAt);
+    return Read<double>(aAt);
   case SQL_TYPE_DATE:
-    return FromIscDate(Read<ISC_DATE>(lAt));
+    return FromIscDate(Read<ISC_DATE>(aAt));
   case SQL_TYPE_TIME:
-    return FromIscTime(Read<ISC_TIME>(lAt));
+    return FromIscTime(Read<ISC_TIME>(aAt));
   case SQL_TIMESTAMP:
-    return FromIscTimestamp(Read<ISC_TIMESTAMP>(lAt));
+    return FromIscTimestamp(Read<ISC_TIMESTAMP>(aAt));
   case SQL_BOOLEAN:
-    return *lAt != 0;
+    return *aAt != 0;
   case SQL_BLOB:
     if (!aBlob)
       return TVariant::Null();

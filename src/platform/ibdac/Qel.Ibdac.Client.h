@@ -115,6 +115,10 @@ std::vector<TColumn> DescribeColumns(Firebird::IMessageMetadata* aMeta);
 
 // A value of a column in a message buffer; aBlob holds the blob's content already read.
 TVariant DecodeValue(const TColumn& aColumn, const unsigned char* aRow, const QByteArray* aBlob);
+// A value that is not NULL: aAt points to the value, for text columns to its bytes, of
+// which there are aTextLength.
+TVariant DecodeData(const TColumn& aColumn, const unsigned char* aAt, unsigned aTextLength,
+                    const QByteArray* aBlob);
 
 // Reads a whole blob.
 QByteArray ReadBlob(Firebird::IAttachment* aAttachment, Firebird::ITransaction* aTransaction,

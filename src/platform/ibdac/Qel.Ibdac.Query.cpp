@@ -1,8 +1,11 @@
 #include "Qel.Ibdac.Query.h"
 
 #include "Qel.Ibdac.Internal.h"
+#include "Qel.Ibdac.Rows.h"
 #include "Qel.Rtl.Exceptions.h"
 
+#include <cstdint>
+#include <cstring>
 #include <map>
 #include <unordered_map>
 
@@ -10,10 +13,12 @@ using namespace Firebird;
 using namespace Ibdac;
 
 struct TIBCQuery::TRows {
-  std::vector<TColumn> Columns;
-  size_t RowLength = 0;
-  size_t Count = 0;
-  std::vector<unsigned char> Data;
+  TRows(const std::vector<TColumn>& aColumns, unsigned aMessageLength)
+      : Store(aColumns, aMessageLength), Message(aMessageLength) {}
+
+  TRowStore Store;
+  // The output message each row is fetched into before it is stored.
+  std::vector<unsigned char> Message;
   // Slot of each blob column among the blob columns (-1 for the others), and their values.
   std::vector<int> BlobSlot;
   int BlobColumns = 0;
@@ -24,17 +29,32 @@ struct TIBCQuery::TRows {
   std::unordered_map<size_t, std::map<int, TVariant>> Posted;
   std::map<int, TVariant> Editing;
 
-  const unsigned char* Row(size_t aRow) const { return Data.data() + aRow * RowLength; }
+  const std::vector<TColumn>& Columns() const { return Store.Columns(); }
+  size_t Count() const { return Store.Count(); }
   const QByteArray* Blob(size_t aRow, int aColumn) const {
     const int lSlot = BlobSlot[static_cast<size_t>(aColumn)];
     return lSlot < 0 ? nullptr
                      : &Blobs[aRow * static_cast<size_t>(BlobColumns) + static_cast<size_t>(lSlot)];
   }
-  bool IsBlobNull(size_t aRow, int aColumn) const {
-    const TColumn& c = Columns[static_cast<size_t>(aColumn)];
-    int16_t lNull = 0;
-    std::memcpy(&lNull, Row(aRow) + c.NullOffset, sizeof lNull);
-    return lNull != 0;
+  // Stores the row in Message together with the contents of its blobs, which aReadBlob reads
+  // by their ids; nothing is kept when reading one fails.
+  template <typename F> void Keep(F&& aReadBlob) {
+    std::vector<QByteArray> lBlobs(static_cast<size_t>(BlobColumns));
+    for (size_t c = 0; c < BlobSlot.size() && BlobColumns > 0; ++c) {
+      if (BlobSlot[c] < 0)
+        continue;
+      const TColumn& lColumn = Columns()[c];
+      int16_t lNull = 0;
+      std::memcpy(&lNull, Message.data() + lColumn.NullOffset, sizeof lNull);
+      if (lNull != 0)
+        continue;
+      ISC_QUAD lId;
+      std::memcpy(&lId, Message.data() + lColumn.Offset, sizeof lId);
+      lBlobs[static_cast<size_t>(BlobSlot[c])] = aReadBlob(lId);
+    }
+    Store.Append(Message.data());
+    for (QByteArray& lBlob : lBlobs)
+      Blobs.push_back(std::move(lBlob));
   }
 };
 
@@ -68,6 +88,12 @@ TFieldType FieldTypeOf(const TColumn& c) {
   default:
     return ftUnknown;
   }
+}
+
+// A blob of the row just fetched, read in the transaction the query runs in.
+QByteArray ReadBlobOf(const TIBCQuery& aQuery, const ISC_QUAD& aId) {
+  return ReadBlob(aQuery.Connection()->Impl().Attachment.get(),
+                  aQuery.Impl().RunningIn->Impl().Handle.get(), aId);
 }
 
 int FieldSizeOf(const TColumn& c) {
@@ -180,13 +206,11 @@ void TIBCQuery::DoInternalExecute(int aIters, int aOffset) {
 
 void TIBCQuery::Activate() {
   TImpl& i = Impl();
-  FRows = std::make_unique<TRows>();
+  FRows = std::make_unique<TRows>(i.Outputs, i.OutLength);
   TRows& r = *FRows;
-  r.Columns = i.Outputs;
-  r.RowLength = i.OutLength;
-  r.BlobSlot.assign(r.Columns.size(), -1);
-  for (size_t c = 0; c < r.Columns.size(); ++c) {
-    const TColumn& lColumn = r.Columns[c];
+  r.BlobSlot.assign(r.Columns().size(), -1);
+  for (size_t c = 0; c < r.Columns().size(); ++c) {
+    const TColumn& lColumn = r.Columns()[c];
     if (lColumn.Type == SQL_BLOB)
       r.BlobSlot[c] = r.BlobColumns++;
     FFields.push_back(std::make_unique<TIBCField>(this, static_cast<int>(c), lColumn.Name,
@@ -195,25 +219,14 @@ void TIBCQuery::Activate() {
   FState = dsBrowse;
   if (!i.Cursor) {
     // The single output row of a statement without cursor.
-    r.Data = i.SingletonRow;
-    r.Count = 1;
-    r.Blobs.resize(static_cast<size_t>(r.BlobColumns));
+    r.Message = i.SingletonRow;
+    r.Keep([&](const ISC_QUAD& aId) { return ReadBlobOf(*this, aId); });
     r.AllFetched = true;
-    for (size_t c = 0; c < r.Columns.size(); ++c)
-      if (r.BlobSlot[c] >= 0 && !r.IsBlobNull(0, static_cast<int>(c))) {
-        ISC_QUAD lId;
-        std::memcpy(&lId, r.Row(0) + r.Columns[c].Offset, sizeof lId);
-        r.Blobs[static_cast<size_t>(r.BlobSlot[c])] =
-            ReadBlob(Connection()->Impl().Attachment.get(), i.RunningIn->Impl().Handle.get(), lId);
-      }
-  } else if (FFetchAll) {
-    while (FetchRow()) {
-    }
   } else {
-    FetchRow();
+    FetchRows(FFetchAll ? SIZE_MAX : 1);
   }
   FBof = true;
-  FEof = r.Count == 0;
+  FEof = r.Count() == 0;
 }
 
 void TIBCQuery::Deactivate() {
@@ -224,41 +237,35 @@ void TIBCQuery::Deactivate() {
   FRows.reset();
 }
 
-bool TIBCQuery::FetchRow() {
+bool TIBCQuery::FetchRows(size_t aMax) {
   TRows& r = *FRows;
   TImpl& i = Impl();
   if (r.AllFetched || !i.Cursor)
     return false;
-  r.Data.resize((r.Count + 1) * r.RowLength);
-  unsigned char* lRow = r.Data.data() + r.Count * r.RowLength;
+  size_t lFetched = 0;
+  bool lEnd = false;
   try {
-    const int lResult = Call([&](ThrowStatusWrapper* s) { return i.Cursor->fetchNext(s, lRow); });
-    if (lResult != IStatus::RESULT_OK) {
-      r.Data.resize(r.Count * r.RowLength);
+    // One status for the whole run of fetches.
+    Call([&](ThrowStatusWrapper* s) {
+      while (lFetched < aMax) {
+        if (i.Cursor->fetchNext(s, r.Message.data()) != IStatus::RESULT_OK) {
+          lEnd = true;
+          return;
+        }
+        r.Keep([&](const ISC_QUAD& aId) { return ReadBlobOf(*this, aId); });
+        ++lFetched;
+      }
+    });
+    if (lEnd) {
       r.AllFetched = true;
       i.Cursor.End([](IResultSet* c, ThrowStatusWrapper* s) { c->close(s); });
-      return false;
-    }
-    for (size_t c = 0; c < r.Columns.size(); ++c) {
-      if (r.BlobSlot[c] < 0)
-        continue;
-      QByteArray lValue;
-      if (!r.IsBlobNull(r.Count, static_cast<int>(c))) {
-        ISC_QUAD lId;
-        std::memcpy(&lId, lRow + r.Columns[c].Offset, sizeof lId);
-        lValue =
-            ReadBlob(Connection()->Impl().Attachment.get(), i.RunningIn->Impl().Handle.get(), lId);
-      }
-      r.Blobs.push_back(std::move(lValue));
     }
   } catch (const EIBCError& e) {
-    r.Data.resize(r.Count * r.RowLength);
     r.AllFetched = true;
     CheckLost(e);
     throw;
   }
-  ++r.Count;
-  return true;
+  return lFetched > 0;
 }
 
 void TIBCQuery::CheckActive() const {
@@ -274,7 +281,7 @@ void TIBCQuery::Next() {
   TRows& r = *FRows;
   if (FEof)
     return;
-  if (r.Current + 1 < r.Count || FetchRow()) {
+  if (r.Current + 1 < r.Count() || FetchRows(1)) {
     ++r.Current;
     FBof = false;
   } else {
@@ -288,15 +295,15 @@ void TIBCQuery::First() {
     Post();
   FRows->Current = 0;
   FBof = true;
-  FEof = FRows->Count == 0;
+  FEof = FRows->Count() == 0;
 }
 
 int TIBCQuery::RecordCount() const {
-  return FRows ? static_cast<int>(FRows->Count) : 0;
+  return FRows ? static_cast<int>(FRows->Count()) : 0;
 }
 
 int TIBCQuery::RecNo() const {
-  return (FRows && FRows->Count > 0) ? static_cast<int>(FRows->Current) + 1 : 0;
+  return (FRows && FRows->Count() > 0) ? static_cast<int>(FRows->Current) + 1 : 0;
 }
 
 TIBCField* TIBCQuery::Fields(int aIndex) const {
@@ -322,16 +329,16 @@ TIBCField* TIBCQuery::FieldByName(const QString& aName) const {
 TVariant TIBCQuery::FieldValue(int aIndex) const {
   CheckActive();
   const TRows& r = *FRows;
-  if (r.Count == 0)
+  if (r.Count() == 0)
     return TVariant::Null();
   if (FState == dsEdit)
     if (const auto lEdited = r.Editing.find(aIndex); lEdited != r.Editing.end())
       return lEdited->second;
-  if (const auto lRow = r.Posted.find(r.Current); lRow != r.Posted.end())
-    if (const auto lPosted = lRow->second.find(aIndex); lPosted != lRow->second.end())
-      return lPosted->second;
-  return DecodeValue(r.Columns[static_cast<size_t>(aIndex)], r.Row(r.Current),
-                     r.Blob(r.Current, aIndex));
+  if (!r.Posted.empty())
+    if (const auto lRow = r.Posted.find(r.Current); lRow != r.Posted.end())
+      if (const auto lPosted = lRow->second.find(aIndex); lPosted != lRow->second.end())
+        return lPosted->second;
+  return r.Store.Value(r.Current, static_cast<size_t>(aIndex), r.Blob(r.Current, aIndex));
 }
 
 void TIBCQuery::SetFieldValue(int aIndex, const TVariant& aValue) {
@@ -345,7 +352,7 @@ void TIBCQuery::Edit() {
   CheckActive();
   if (FState == dsEdit)
     return;
-  if (FRows->Count == 0)
+  if (FRows->Count() == 0)
     throw EDatabaseError(QStringLiteral("Cannot edit an empty result"));
   FState = dsEdit;
 }
@@ -375,7 +382,7 @@ void TIBCQuery::WriteBack() {
   // The one table all changed columns come from.
   QString lRelation;
   for (const auto& [lIndex, lValue] : r.Editing) {
-    const TColumn& c = r.Columns[static_cast<size_t>(lIndex)];
+    const TColumn& c = r.Columns()[static_cast<size_t>(lIndex)];
     if (c.Relation.isEmpty() || c.Field.isEmpty())
       throw EDatabaseError(
           QStringLiteral("Field '%1' is no table column and cannot be written").arg(c.Name));
@@ -398,8 +405,8 @@ void TIBCQuery::WriteBack() {
 
   // The key: RDB$DB_KEY when selected, else the primary key columns.
   std::vector<int> lKey;
-  for (size_t c = 0; c < r.Columns.size(); ++c)
-    if (r.Columns[c].Relation == lRelation && r.Columns[c].Field == QLatin1String("DB_KEY"))
+  for (size_t c = 0; c < r.Columns().size(); ++c)
+    if (r.Columns()[c].Relation == lRelation && r.Columns()[c].Field == QLatin1String("DB_KEY"))
       lKey = {static_cast<int>(c)};
   if (lKey.empty()) {
     QStringList lKeyFields;
@@ -414,8 +421,8 @@ void TIBCQuery::WriteBack() {
           lKeyFields.append(DecodeValue(aColumns[0], aRow, nullptr).AsString());
         });
     for (const QString& lName : lKeyFields)
-      for (size_t c = 0; c < r.Columns.size(); ++c)
-        if (r.Columns[c].Relation == lRelation && r.Columns[c].Field == lName) {
+      for (size_t c = 0; c < r.Columns().size(); ++c)
+        if (r.Columns()[c].Relation == lRelation && r.Columns()[c].Field == lName) {
           lKey.push_back(static_cast<int>(c));
           break;
         }
@@ -429,12 +436,15 @@ void TIBCQuery::WriteBack() {
   QStringList lWheres;
   std::vector<TBindValue> lValues;
   for (const auto& [lIndex, lValue] : r.Editing) {
-    lSets.append(QuoteName(r.Columns[static_cast<size_t>(lIndex)].Field) + QStringLiteral(" = ?"));
+    lSets.append(QuoteName(r.Columns()[static_cast<size_t>(lIndex)].Field) +
+                 QStringLiteral(" = ?"));
     lValues.push_back({lValue});
   }
   const auto lPosted = r.Posted.find(r.Current);
+  // Key values go back byte for byte as they came, from the row laid out as its message.
+  const std::vector<unsigned char> lKeyRow = r.Store.Message(r.Current);
   for (int lIndex : lKey) {
-    const TColumn& c = r.Columns[static_cast<size_t>(lIndex)];
+    const TColumn& c = r.Columns()[static_cast<size_t>(lIndex)];
     lWheres.append(
         (c.Field == QLatin1String("DB_KEY") ? QStringLiteral("RDB$DB_KEY") : QuoteName(c.Field)) +
         QStringLiteral(" = ?"));
@@ -442,7 +452,7 @@ void TIBCQuery::WriteBack() {
     if (lPosted != r.Posted.end() && lPosted->second.count(lIndex))
       lValues.push_back({lPosted->second.at(lIndex)});
     else
-      lValues.push_back({TVariant(), &c, r.Row(r.Current)});
+      lValues.push_back({TVariant(), &c, lKeyRow.data()});
   }
   const QString lSql = QStringLiteral("UPDATE %1 SET %2 WHERE %3")
                            .arg(QuoteName(lRelation), lSets.join(QStringLiteral(", ")),

@@ -82,7 +82,8 @@ private:
   struct TRows;
   void Activate();
   void Deactivate();
-  bool FetchRow();
+  // Fetches up to aMax rows; true when it got at least one.
+  bool FetchRows(size_t aMax);
   void CheckActive() const;
   void WriteBack();
 
