@@ -6,11 +6,55 @@
 #include <ibase.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
 
 using namespace Firebird;
 using namespace Ibdac;
 
 namespace {
+
+// The connections that hold an attachment. A program that ends through exit() (a library
+// that gives up, the window system gone) would leave them to Firebird's own exit handler,
+// which can spin forever with an embedded attachment still open: they are detached first.
+std::mutex& AttachedLock() {
+  static auto* lLock = new std::mutex;
+  return *lLock;
+}
+std::vector<TIBCConnection*>& Attached() {
+  static auto* lList = new std::vector<TIBCConnection*>;
+  return *lList;
+}
+
+void DetachAllAtExit() {
+  std::vector<TIBCConnection*> lOpen;
+  {
+    const std::lock_guard lLock(AttachedLock());
+    lOpen = Attached();
+  }
+  for (TIBCConnection* lConnection : lOpen) {
+    try {
+      lConnection->Close();
+    } catch (...) {
+    }
+  }
+}
+
+void AddAttached(TIBCConnection* aConnection) {
+  // Registered after Firebird's client library has set up its own exit handler, so that it
+  // runs before that one.
+  static const bool lRegistered = std::atexit(DetachAllAtExit) == 0;
+  (void)lRegistered;
+  const std::lock_guard lLock(AttachedLock());
+  if (std::find(Attached().begin(), Attached().end(), aConnection) == Attached().end())
+    Attached().push_back(aConnection);
+}
+
+void RemoveAttached(TIBCConnection* aConnection) {
+  const std::lock_guard lLock(AttachedLock());
+  std::erase(Attached(), aConnection);
+}
 
 template <typename T> void Erase(std::vector<T*>& aList, const void* aItem) {
   aList.erase(std::remove(aList.begin(), aList.end(), aItem), aList.end());
@@ -79,6 +123,7 @@ TIBCConnection::TIBCConnection(TComponent* aOwner)
 
 TIBCConnection::~TIBCConnection() {
   Close();
+  RemoveAttached(this);
   // Owned queries and transactions go while this connection is still whole: they unregister.
   DestroyComponents();
   FDefaultTransaction.reset();
@@ -145,6 +190,7 @@ void TIBCConnection::DoConnect() {
     return lProvider->attachDatabase(s, lTarget.constData(), static_cast<unsigned>(lDpb.size()),
                                      reinterpret_cast<const unsigned char*>(lDpb.constData()));
   }));
+  AddAttached(this);
 }
 
 void TIBCConnection::DoDisconnect() {
@@ -169,6 +215,7 @@ void TIBCConnection::DoDisconnect() {
     FImpl->Attachment.End([](IAttachment* a, ThrowStatusWrapper* s) { a->detach(s); });
   } catch (const std::exception&) {
   }
+  RemoveAttached(this);
 }
 
 void TIBCConnection::ConnectionLost() {
@@ -177,6 +224,7 @@ void TIBCConnection::ConnectionLost() {
   for (TIBCTransaction* lTransaction : FTransactions)
     lTransaction->DropHandle();
   FImpl->Attachment.Reset();
+  RemoveAttached(this);
 }
 
 void TIBCConnection::RegisterCommand(TIBCCommand* aCommand) {

@@ -9,6 +9,11 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -135,6 +140,37 @@ TEST(IbdacConnection, DataSetsFollowTheirQueries) {
   lConnection.reset(); // frees the owned query and its transaction (rolled back)
   EXPECT_EQ(lOutside->Connection(), nullptr);
   EXPECT_THROW(lOutside->Open(), EDatabaseError);
+}
+
+} // namespace
+
+namespace {
+
+// A program that ends through exit() with an attachment still open (the window system gone,
+// a library giving up) ends at once instead of spinning in the engine's shutdown.
+TEST(IbdacConnection, ExitWithAnOpenAttachmentEnds) {
+  const TTestDatabase lDb;
+  const pid_t lChild = fork();
+  ASSERT_GE(lChild, 0);
+  if (lChild == 0) {
+    auto* lConnection = new TIBCConnection(nullptr); // left open on purpose
+    lConnection->SetDatabase(lDb.FileName());
+    lConnection->SetUsername(QStringLiteral("SYSDBA"));
+    lConnection->SetConnected(true);
+    std::exit(lConnection->Connected() ? 7 : 8);
+  }
+  int lStatus = 0;
+  pid_t lDone = 0;
+  const auto lDeadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+  while ((lDone = waitpid(lChild, &lStatus, WNOHANG)) == 0 &&
+         std::chrono::steady_clock::now() < lDeadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  if (lDone == 0) {
+    kill(lChild, SIGKILL);
+    waitpid(lChild, &lStatus, 0);
+  }
+  EXPECT_EQ(lDone, lChild) << "the process did not end";
+  EXPECT_TRUE(WIFEXITED(lStatus) && WEXITSTATUS(lStatus) == 7);
 }
 
 } // namespace
