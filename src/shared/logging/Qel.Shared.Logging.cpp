@@ -15,6 +15,7 @@
 #include "Qel.Shared.PathsAndFiles.h"
 
 #include <QFile>
+#include <chrono>
 #include <mutex>
 #include <new>
 #include <pthread.h>
@@ -456,6 +457,8 @@ void TLogging::RegisterForkHandlers() {
             // unlock what the parent locked: it starts with a fresh lock.
             new (&l->FLogLock) TCriticalSection();
             new (&l->FPassLock) TCriticalSection();
+            new (&l->FPassDoneLock) std::mutex();
+            new (&l->FPassDone) std::condition_variable();
           }
         });
     return true;
@@ -526,7 +529,11 @@ void TLogging::ForceWrite() {
     FForceWrite = true;
     while (FForceWrite && Running() && !FFinishing) {
       ProcessMessages();
-      Sleep(cForceWritePollMs);
+      // Woken by the end of the pass, or after the step at the latest, so that the windows
+      // are served while the writer works.
+      std::unique_lock lLock(FPassDoneLock);
+      FPassDone.wait_for(lLock, std::chrono::milliseconds(cForceWritePollMs),
+                         [this] { return !FForceWrite || FFinishing; });
     }
   }
 }
@@ -615,7 +622,11 @@ void TLogging::WriteBuffer() {
     }
   }
   FLastWrite = GetTickCount64();
-  FForceWrite = false;
+  {
+    const std::lock_guard lLock(FPassDoneLock);
+    FForceWrite = false;
+  }
+  FPassDone.notify_all();
 }
 
 bool TLogging::HasLineLists() {

@@ -12,9 +12,11 @@
 #include <QString>
 #include <QStringList>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <exception>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 class TConfigLoggingData;
@@ -207,6 +209,9 @@ private:
   TFileData* FFile = nullptr;
   uint64_t FLastWrite = 0;
   std::atomic<bool> FForceWrite{false};
+  // Signalled at the end of every write pass, for ForceWrite.
+  std::mutex FPassDoneLock;
+  std::condition_variable FPassDone;
   qsizetype FCurrentIx = 0;
   std::atomic<bool> FKeepData{false};
   std::atomic<bool> FFinishing{false};
