@@ -63,21 +63,36 @@ bool TQelIBCConnection::Open(TIBCConnection& aCon, const QString& aRole) {
 
 // --- TQelIBCQuery --------------------------------------------------------------------------
 
-TQelIBCQuery::TQelIBCQuery(TComponent* aOwner) : TIBCQuery(aOwner) {
+namespace {
+
+// A statement made with a connection as its owner works on that connection; it is counted.
+void CommandCreated(TIBCCommand* aCommand, TComponent* aOwner) {
   if (auto* lConnection = dynamic_cast<TIBCConnection*>(aOwner))
-    SetConnection(lConnection);
-  TLoggingStatisticList::Inc(this);
+    aCommand->SetConnection(lConnection);
+  TLoggingStatisticList::Inc(aCommand);
+}
+
+// A statement that goes rolls back the transaction it owns and still holds active; a
+// transaction the caller supplied is left alone.
+void CommandDestroying(TIBCCommand* aCommand) {
+  TIBCTransaction* lTransaction = aCommand->Transaction();
+  try {
+    if (lTransaction && lTransaction->Owner() == aCommand && lTransaction->Active())
+      lTransaction->Rollback();
+  } catch (const std::exception& e) {
+    TLogging::Add(aCommand, QStringLiteral("Destroy"), e, false);
+  }
+  TLoggingStatisticList::Dec(aCommand);
+}
+
+} // namespace
+
+TQelIBCQuery::TQelIBCQuery(TComponent* aOwner) : TIBCQuery(aOwner) {
+  CommandCreated(this, aOwner);
 }
 
 TQelIBCQuery::~TQelIBCQuery() {
-  TIBCTransaction* lTransaction = Transaction();
-  try {
-    if (lTransaction && lTransaction->Owner() == this && lTransaction->Active())
-      lTransaction->Rollback();
-  } catch (const std::exception& e) {
-    TLogging::Add(this, QStringLiteral("Destroy"), e, false);
-  }
-  TLoggingStatisticList::Dec(this);
+  CommandDestroying(this);
 }
 
 void TQelIBCQuery::InternalOpen() {
@@ -95,20 +110,11 @@ void TQelIBCQuery::InternalExecute(int aIters, int aOffset) {
 // --- TQelIBCSql ----------------------------------------------------------------------------
 
 TQelIBCSql::TQelIBCSql(TComponent* aOwner) : TIBCSQL(aOwner) {
-  if (auto* lConnection = dynamic_cast<TIBCConnection*>(aOwner))
-    SetConnection(lConnection);
-  TLoggingStatisticList::Inc(this);
+  CommandCreated(this, aOwner);
 }
 
 TQelIBCSql::~TQelIBCSql() {
-  TIBCTransaction* lTransaction = Transaction();
-  try {
-    if (lTransaction && lTransaction->Owner() == this && lTransaction->Active())
-      lTransaction->Rollback();
-  } catch (const std::exception& e) {
-    TLogging::Add(this, QStringLiteral("Destroy"), e, false);
-  }
-  TLoggingStatisticList::Dec(this);
+  CommandDestroying(this);
 }
 
 void TQelIBCSql::Execute() {
