@@ -4,6 +4,7 @@
 #include "Qel.Shared.Config.Data.h"
 #include "Qel.Shared.PathsAndFiles.h"
 #include "QelLogCapture.h"
+#include "QelServiceTest.h"
 #include "QelTestChild.h"
 #include "QelTestFolder.h"
 
@@ -40,17 +41,8 @@ public:
   int FLoads = 0;
 };
 
-class ConfigData : public ::testing::Test {
+class ConfigData : public TServiceTest {
 protected:
-  // The service works in this test's folder; afterwards it is built again in the run's
-  // folder, where the other tests expect it.
-  void SetUp() override { TPathsAndFiles::FinalizeInstance(); }
-  void TearDown() override {
-    TPathsAndFiles::FinalizeInstance();
-    FFolder.reset();
-    TPathsAndFiles::Instance();
-  }
-
   QString OwnIni() const { return FFolder->Main() + QStringLiteral("Data/Qel_Test.ini"); }
   QString BinAppIni() const { return FFolder->Main() + QStringLiteral("Bin/app.ini"); }
   QString Write(const QString& aFileName, const QByteArray& aContent) const {
@@ -70,7 +62,6 @@ protected:
     return lResult;
   }
 
-  std::unique_ptr<TTestProgramFolder> FFolder = std::make_unique<TTestProgramFolder>();
   TLogCapture FLog;
 };
 

@@ -11,22 +11,15 @@
 #include "Qel.Shared.PathsAndFiles.h"
 #include "Qel.Shared.StrFunc.h"
 #include "QelLogCapture.h"
+#include "QelServiceTest.h"
 #include "QelTestFolder.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-class ConfigSections : public ::testing::Test {
+class ConfigSections : public TServiceTest {
 protected:
-  // The service works in this test's folder; afterwards it is built again in the run's
-  // folder, where the other tests expect it.
-  void SetUp() override { TPathsAndFiles::FinalizeInstance(); }
-  void TearDown() override {
-    TPathsAndFiles::FinalizeInstance();
-    FFolder.reset();
-    TPathsAndFiles::Instance();
-  }
   TFileData* File(const QByteArray& aContent) {
     const QString lName = FFolder->WriteFile(QStringLiteral("Conf/sections.ini"), aContent);
     return TPathsAndFiles::AddFile(lName, true, false);
@@ -39,7 +32,6 @@ protected:
     SetNowOverride(EncodeDateTime(aYear, aMonth, aDay, aHour, aMin, 0, 0));
   }
 
-  std::unique_ptr<TTestProgramFolder> FFolder = std::make_unique<TTestProgramFolder>();
   TLogCapture FLog;
 };
 

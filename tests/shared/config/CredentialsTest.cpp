@@ -8,6 +8,7 @@
 #include "Qel.Shared.StrFunc.h"
 #include "Qel.Shared.Utils.h"
 #include "QelLogCapture.h"
+#include "QelServiceTest.h"
 #include "QelTestFolder.h"
 
 #include <QFile>
@@ -98,16 +99,8 @@ protected:
   bool DisconnectInternal() override { return !(FConnected = false); }
 };
 
-class Credentials : public ::testing::Test {
+class Credentials : public TServiceTest {
 protected:
-  // The service works in this test's folder; afterwards it is built again in the run's
-  // folder, where the other tests expect it.
-  void SetUp() override { TPathsAndFiles::FinalizeInstance(); }
-  void TearDown() override {
-    TPathsAndFiles::FinalizeInstance();
-    FFolder.reset();
-    TPathsAndFiles::Instance();
-  }
   std::unique_ptr<TTestLogin> Login(const QByteArray& aContent) {
     const QString lName = FFolder->WriteFile(QStringLiteral("Conf/login.ini"), aContent);
     FLog.Clear();
@@ -115,7 +108,6 @@ protected:
   }
   QString FileName() const { return FFolder->Root() + QStringLiteral("Conf/login.ini"); }
 
-  std::unique_ptr<TTestProgramFolder> FFolder = std::make_unique<TTestProgramFolder>();
   TLogCapture FLog;
 };
 
