@@ -149,6 +149,14 @@ bool MoveFileNoReplace(const QString& aOldName, const QString& aNewName, QString
   return true;
 }
 
+bool IsSameFileOnDisk(const QString& aFileName, const QString& aOtherName) {
+  struct stat lThis {};
+  struct stat lOther {};
+  return ::stat(QFile::encodeName(aFileName).constData(), &lThis) == 0 &&
+         ::stat(QFile::encodeName(aOtherName).constData(), &lOther) == 0 &&
+         lThis.st_dev == lOther.st_dev && lThis.st_ino == lOther.st_ino;
+}
+
 bool GetFileCreationTime(const QString& aFileName, QDateTime& aTime) {
   const QByteArray lName = QFile::encodeName(aFileName);
   struct statx lStatx {};

@@ -18,6 +18,10 @@ bool RenameFileNoReplace(const QString& aOldName, const QString& aNewName, QStri
 // and when the original cannot be removed the copy is removed again.
 bool MoveFileNoReplace(const QString& aOldName, const QString& aNewName, QString& aError);
 
+// Whether both names lead to one file on disk (the same device and inode: through links,
+// "..", or a second hard link). False when either does not exist.
+bool IsSameFileOnDisk(const QString& aFileName, const QString& aOtherName);
+
 // The creation (birth) time of a file where the file system records one, else the time of
 // its last status change. False for a missing file.
 bool GetFileCreationTime(const QString& aFileName, QDateTime& aTime);

@@ -160,11 +160,10 @@ bool TFileData::CheckSourceAndDestination(const TFileData* aDst, const QString& 
 bool TFileData::IsSameFile(const TFileData* aOther) const {
   if (!aOther)
     return false;
-  if (SameFileName(FileName(), aOther->FileName()))
-    return true;
-  const QFileInfo lThis(FileName());
-  const QFileInfo lOther(aOther->FileName());
-  return lOther.exists() && SameFileName(lThis.canonicalFilePath(), lOther.canonicalFilePath());
+  // The same name, or another way to the same file (a link, a second hard link): copying
+  // onto it would destroy the source.
+  return SameFileName(FileName(), aOther->FileName()) ||
+         IsSameFileOnDisk(FileName(), aOther->FileName());
 }
 
 bool TFileData::CopyContent(TFileData* aDst) {

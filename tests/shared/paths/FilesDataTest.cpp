@@ -561,7 +561,13 @@ TEST_F(FilesData, CopyOrMoveOntoItselfKeepsTheFile) {
   const QString lLink = FFolder.Root() + QStringLiteral("Docs/link.txt");
   ASSERT_TRUE(QFile::link(lSrc->FileName(), lLink));
   TFileData* lViaLink = FFiles.Add(lLink, false, false);
-  for (TFileData* lDst : {lSrc, lViaLink}) {
+  // A second hard link names the same file as well.
+  const QString lHard = FFolder.Root() + QStringLiteral("Docs/hard.txt");
+  ASSERT_EQ(
+      ::link(QFile::encodeName(lSrc->FileName()).constData(), QFile::encodeName(lHard).constData()),
+      0);
+  TFileData* lViaHardLink = FFiles.Add(lHard, false, false);
+  for (TFileData* lDst : {lSrc, lViaLink, lViaHardLink}) {
     SCOPED_TRACE(lDst->FileName().toStdString());
     EXPECT_FALSE(lSrc->FileCopy(lDst, true));
     EXPECT_FALSE(lSrc->FileMove(lDst, true));
