@@ -101,10 +101,11 @@ void TLintrelRun::CopyRow(const QString& aSrcPath, const QString& aDstPath,
   const QString lDst = aDstPath + lName;
   FView->StepProgress(lName + QStringLiteral(" ..."));
   const bool lSourceThere = FileExists(lSrc);
-  const bool lDestinationThere = FileExists(lDst);
+  // In the Backup folder an old file is replaced, not set aside.
+  const bool lSetAside = FileExists(lDst) && !TPathsAndFiles::IsBackupPath(lDst);
   if (TPathsAndFiles::CopyFile(lSrc, lDst)) {
     ++aSummary.Copied;
-    aSummary.SetAside += lDestinationThere ? 1 : 0;
+    aSummary.SetAside += lSetAside ? 1 : 0;
   } else if (!lSourceThere) {
     ++aSummary.MissingSources;
   } else {

@@ -207,7 +207,7 @@ private:
   // Serialises the write passes and every append to the log file.
   TCriticalSection FPassLock;
   TFileData* FFile = nullptr;
-  uint64_t FLastWrite = 0;
+  std::atomic<uint64_t> FLastWrite{0};
   std::atomic<bool> FForceWrite{false};
   // Signalled at the end of every write pass, for ForceWrite.
   std::mutex FPassDoneLock;
