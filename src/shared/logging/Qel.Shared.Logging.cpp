@@ -414,13 +414,30 @@ void TLogging::Shutdown() {
     return;
   FForceWrite = true;
   WriteBuffer();
-  FFinishing = true;
-  for (int i = 0; i < 11; ++i) {
+  Signal([this] { FFinishing = true; });
+  // The writer leaves its loop and writes the end banner; the windows are served meanwhile
+  // for eleven steps at most, and the wait ends as soon as the banner is written.
+  for (int i = 0; i < 11 && !FWriterDone; ++i) {
     ProcessMessages();
-    Sleep(cPollMs);
+    WaitSignal(cPollMs, [this] { return FWriterDone.load(); });
   }
   Terminate();
   WaitFor();
+}
+
+template <typename TChange>
+void TLogging::Signal(TChange aChange) {
+  {
+    const std::lock_guard lLock(FPassDoneLock);
+    aChange();
+  }
+  FPassDone.notify_all();
+}
+
+template <typename TPredicate>
+void TLogging::WaitSignal(unsigned aMilliseconds, TPredicate aDone) {
+  std::unique_lock lLock(FPassDoneLock);
+  FPassDone.wait_for(lLock, std::chrono::milliseconds(aMilliseconds), aDone);
 }
 
 TLogging* TLogging::Instance() {
@@ -492,9 +509,10 @@ void TLogging::Execute() {
   WriteStartBanner();
   while (!Terminated() && !FFinishing) {
     WriteBuffer();
-    Sleep(cPollMs);
+    WaitSignal(cPollMs, [this] { return FFinishing.load(); });
   }
   WriteEndBanner();
+  Signal([this] { FWriterDone = true; });
 }
 
 void TLogging::WriteStartBanner() {
@@ -531,9 +549,7 @@ void TLogging::ForceWrite() {
       ProcessMessages();
       // Woken by the end of the pass, or after the step at the latest, so that the windows
       // are served while the writer works.
-      std::unique_lock lLock(FPassDoneLock);
-      FPassDone.wait_for(lLock, std::chrono::milliseconds(cForceWritePollMs),
-                         [this] { return !FForceWrite || FFinishing; });
+      WaitSignal(cForceWritePollMs, [this] { return !FForceWrite || FFinishing; });
     }
   }
 }
@@ -622,11 +638,7 @@ void TLogging::WriteBuffer() {
     }
   }
   FLastWrite = GetTickCount64();
-  {
-    const std::lock_guard lLock(FPassDoneLock);
-    FForceWrite = false;
-  }
-  FPassDone.notify_all();
+  Signal([this] { FForceWrite = false; });
 }
 
 bool TLogging::HasLineLists() {

@@ -201,6 +201,12 @@ private:
   void WriteStartBanner();
   void WriteEndBanner();
   void Shutdown();
+  // Changes the state the waiters look at under FPassDoneLock, then wakes them all.
+  template <typename TChange>
+  void Signal(TChange aChange);
+  // Waits up to aMilliseconds for aDone, woken by Signal.
+  template <typename TPredicate>
+  void WaitSignal(unsigned aMilliseconds, TPredicate aDone);
 
   std::unique_ptr<TPathsAndFiles> FPathsAndFiles;
   TCriticalSection FLogLock;
@@ -209,12 +215,14 @@ private:
   TFileData* FFile = nullptr;
   std::atomic<uint64_t> FLastWrite{0};
   std::atomic<bool> FForceWrite{false};
-  // Signalled at the end of every write pass, for ForceWrite.
+  // Signalled at the end of every write pass (for ForceWrite), when the logger is finishing
+  // (for the writer) and when the writer has written its end banner (for the shutdown).
   std::mutex FPassDoneLock;
   std::condition_variable FPassDone;
   qsizetype FCurrentIx = 0;
   std::atomic<bool> FKeepData{false};
   std::atomic<bool> FFinishing{false};
+  std::atomic<bool> FWriterDone{false};
   std::vector<ILoggingLines*> FVisualizationStringsLst;
   std::unique_ptr<TLoggingDataList> FLoggingDataLst;
   std::unique_ptr<TConfigLoggingData> FConfig;
