@@ -3,9 +3,37 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QUuid>
+#include <cerrno>
 #include <fnmatch.h>
+#include <sys/stat.h>
 
 namespace {
+
+// One stat call per question: these run several times for every file a copy touches.
+bool StatName(const QString& aName, struct stat& aInfo) {
+  return !aName.isEmpty() && ::stat(QFile::encodeName(aName).constData(), &aInfo) == 0;
+}
+
+bool IsDirectoryName(const QByteArray& aName) {
+  struct stat lInfo {};
+  return ::stat(aName.constData(), &lInfo) == 0 && S_ISDIR(lInfo.st_mode);
+}
+
+// mkdir first, since the folder exists in most calls; the parents only when it reports them
+// missing. With aVerify, a name that exists is only accepted when it is a folder.
+bool MakeDirectories(const QByteArray& aName, bool aVerify) {
+  if (::mkdir(aName.constData(), 0777) == 0)
+    return true;
+  if (errno == EEXIST)
+    return !aVerify || IsDirectoryName(aName);
+  const qsizetype lSlash = aName.lastIndexOf('/');
+  if (errno != ENOENT || lSlash <= 0)
+    return false;
+  if (!MakeDirectories(aName.left(lSlash), aVerify))
+    return false;
+  return ::mkdir(aName.constData(), 0777) == 0 ||
+         (errno == EEXIST && (!aVerify || IsDirectoryName(aName)));
+}
 
 bool IsTrimmed(QChar c) {
   return c.unicode() <= u' ';
@@ -199,16 +227,29 @@ bool MatchesMask(const QString& aFileName, const QString& aMask) {
 }
 
 bool FileExists(const QString& aFileName) {
-  const QFileInfo lInfo(aFileName);
-  return !aFileName.isEmpty() && lInfo.exists() && !lInfo.isDir();
+  struct stat lInfo {};
+  return StatName(aFileName, lInfo) && !S_ISDIR(lInfo.st_mode);
 }
 
 bool DirectoryExists(const QString& aDirectory) {
-  return !aDirectory.isEmpty() && QFileInfo(aDirectory).isDir();
+  struct stat lInfo {};
+  return StatName(aDirectory, lInfo) && S_ISDIR(lInfo.st_mode);
+}
+
+int64_t RegularFileSize(const QString& aFileName) {
+  struct stat lInfo {};
+  return StatName(aFileName, lInfo) && S_ISREG(lInfo.st_mode) ? lInfo.st_size : -1;
 }
 
 bool ForceDirectories(const QString& aDirectory) {
-  return !aDirectory.isEmpty() && QDir().mkpath(aDirectory) && DirectoryExists(aDirectory);
+  if (aDirectory.isEmpty())
+    return false;
+  return MakeDirectories(QFile::encodeName(QDir::cleanPath(aDirectory)), true);
+}
+
+void CreateDirectories(const QString& aDirectory) {
+  if (!aDirectory.isEmpty())
+    MakeDirectories(QFile::encodeName(QDir::cleanPath(aDirectory)), false);
 }
 
 QStringList ListDirectory(const QString& aDirectory, bool aFiles, bool aDirectories) {

@@ -58,7 +58,11 @@ bool MatchesMask(const QString& aFileName, const QString& aMask);
 // --- files ------------------------------------------------------------------------------
 bool FileExists(const QString& aFileName); // a file (not a directory)
 bool DirectoryExists(const QString& aDirectory);
+// The size of a regular file (after links); -1 when there is none under that name.
+int64_t RegularFileSize(const QString& aFileName);
 // Creates the folder and all missing parents; true when it exists afterwards.
 bool ForceDirectories(const QString& aDirectory);
+// The same without an answer: one system call when the folder exists already.
+void CreateDirectories(const QString& aDirectory);
 // Names (not full paths) of the entries of a folder in the order the listing returns them.
 QStringList ListDirectory(const QString& aDirectory, bool aFiles, bool aDirectories);

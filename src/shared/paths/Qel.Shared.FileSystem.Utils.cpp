@@ -70,8 +70,8 @@ QString TFileSystemUtils::TimestampToFileName() {
 }
 
 uint64_t TFileSystemUtils::FileSize(const QString& aFileName) {
-  const QFileInfo lInfo(aFileName);
-  return lInfo.exists() && lInfo.isFile() ? static_cast<uint64_t>(lInfo.size()) : 0;
+  const int64_t lSize = RegularFileSize(aFileName);
+  return lSize > 0 ? static_cast<uint64_t>(lSize) : 0;
 }
 
 QString TFileSystemUtils::FileSizeToStr(uint64_t aSize) {

@@ -134,7 +134,7 @@ TPathData* TPathDataList::Build(const QString& aNameOrPath, TPathTyp aTyp) {
   lPath = IncludeTrailingPathDelimiter(lPath);
   const QString lDirectory = ExcludeTrailingPathDelimiter(lPath);
 
-  ForceDirectories(lDirectory);
+  CreateDirectories(lDirectory);
 
   TPathData* lEntry = FindByName(lName);
   if (!lEntry) {

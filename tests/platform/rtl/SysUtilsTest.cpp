@@ -128,6 +128,14 @@ TEST(SysUtils, FilesAndFolders) {
   EXPECT_TRUE(ForceDirectories(lFolder.Root() + QStringLiteral("p/q/r")));
   EXPECT_FALSE(ForceDirectories(lFile + QStringLiteral("/below-a-file")));
   EXPECT_FALSE(ForceDirectories(QString()));
+  // An existing folder, another way of writing it, and a file where the folder should be.
+  EXPECT_TRUE(ForceDirectories(lFolder.Root() + QStringLiteral("p/q/r")));
+  EXPECT_TRUE(ForceDirectories(lFolder.Root() + QStringLiteral("p//q/./s/")));
+  EXPECT_TRUE(DirectoryExists(lFolder.Root() + QStringLiteral("p/q/s")));
+  EXPECT_FALSE(ForceDirectories(lFile));
+  EXPECT_EQ(RegularFileSize(lFile), 1);
+  EXPECT_EQ(RegularFileSize(lFolder.Root() + QStringLiteral("x")), -1);
+  EXPECT_EQ(RegularFileSize(lFile + QStringLiteral(".gone")), -1);
   QStringList lEntries = ListDirectory(lFolder.Root() + QStringLiteral("x"), true, true);
   EXPECT_EQ(lEntries, QStringList{"y.txt"});
   EXPECT_TRUE(ListDirectory(lFolder.Root() + QStringLiteral("x"), false, true).isEmpty());
