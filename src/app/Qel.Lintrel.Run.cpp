@@ -100,13 +100,12 @@ void TLintrelRun::CopyRow(const QString& aSrcPath, const QString& aDstPath,
   }
   const QString lDst = aDstPath + lName;
   FView->StepProgress(lName + QStringLiteral(" ..."));
-  const bool lSourceThere = FileExists(lSrc);
   // In the Backup folder an old file is replaced, not set aside.
   const bool lSetAside = FileExists(lDst) && !TPathsAndFiles::IsBackupPath(lDst);
   if (TPathsAndFiles::CopyFile(lSrc, lDst)) {
     ++aSummary.Copied;
     aSummary.SetAside += lSetAside ? 1 : 0;
-  } else if (!lSourceThere) {
+  } else if (!FileExists(lSrc)) {
     ++aSummary.MissingSources;
   } else {
     ++aSummary.Failed;

@@ -152,8 +152,10 @@ bool MoveFileNoReplace(const QString& aOldName, const QString& aNewName, QString
 bool IsSameFileOnDisk(const QString& aFileName, const QString& aOtherName) {
   struct stat lThis {};
   struct stat lOther {};
-  return ::stat(QFile::encodeName(aFileName).constData(), &lThis) == 0 &&
-         ::stat(QFile::encodeName(aOtherName).constData(), &lOther) == 0 &&
+  // The other name first: callers pass a copy's destination there, which mostly does not
+  // exist yet, and then one call answers.
+  return ::stat(QFile::encodeName(aOtherName).constData(), &lOther) == 0 &&
+         ::stat(QFile::encodeName(aFileName).constData(), &lThis) == 0 &&
          lThis.st_dev == lOther.st_dev && lThis.st_ino == lOther.st_ino;
 }
 
