@@ -39,11 +39,18 @@ public:
   void ShowLog() override;
   void FinishLog(int aSeconds) override;
 
+protected:
+  void closeEvent(QCloseEvent* aEvent) override;
+
 private:
   void FillFolders();
+  // The document folder from the settings table; aFallback when it cannot be read.
+  QString DocumentFolder(const QString& aFallback) const;
 
   std::unique_ptr<Ui::TfrmMain> FUi;
   TConfigData* FConfig = nullptr; // belongs to the paths-and-files service
   std::unique_ptr<TFrmWait> FWait;
   TLintrelSummary FLastSummary;
+  bool FRunning = false;
+  bool FCloseRequested = false;
 };

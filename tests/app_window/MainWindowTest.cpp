@@ -171,4 +171,37 @@ TEST_F(MainWindow, UnreachableDatabaseAtStartIsNamedAndBothFieldsShowTmp) {
   EXPECT_EQ(lMain.jdeDst()->Text(), Tmp());
 }
 
+TEST_F(MainWindow, SettingsThatCannotBeReadLeaveTheSourceOnTmp) {
+  const TTestDatabase lNoSettings(QStringLiteral("CREATE TABLE X (A INTEGER);"));
+  PointAt(lNoSettings.FileName());
+  TModalAnswerer lAnswerer{QString()};
+  TfrmMain lMain;
+  EXPECT_TRUE(lAnswerer.FMessages.isEmpty()) << lAnswerer.FMessages.join(u'\n').toStdString();
+  EXPECT_EQ(lMain.jdeSrc()->Text(), Tmp());
+  EXPECT_TRUE(LogText().contains(QStringLiteral("KORRESPONDENZ/pfad | Exception:")));
+}
+
+TEST_F(MainWindow, ClosingDuringARunClosesTheWindowOnceTheRunHasEnded) {
+  TModalAnswerer lAnswerer(QStringLiteral("2026-03-01"));
+  TfrmMain lMain;
+  lMain.jdeDst()->SetText(FDst);
+  lMain.show();
+  // The user closes the window while the run shows its log.
+  int lCloseAttempts = 0;
+  bool lClosedAtOnce = false;
+  QTimer lCloser;
+  QObject::connect(&lCloser, &QTimer::timeout, [&] {
+    if (lCloseAttempts == 0 && TfrmLoggingViewer::Instance()) {
+      ++lCloseAttempts;
+      lClosedAtOnce = lMain.close();
+    }
+  });
+  lCloser.start(10);
+  Execute(lMain);
+  EXPECT_EQ(lCloseAttempts, 1);
+  EXPECT_FALSE(lClosedAtOnce);
+  EXPECT_EQ(lMain.LastSummary().Copied, 3);
+  EXPECT_FALSE(lMain.isVisible());
+}
+
 } // namespace
