@@ -58,7 +58,7 @@ QString IniFileName() {
 // Why a run did not start, told by the run's checks in their order (the date was read
 // before the run, so it cannot be the cause).
 int NotStartedExit(TConfigDatabaseData* aDatabase, const QString& aDst) {
-  if (!DirectoryExists(IncludeTrailingPathDelimiter(aDst))) {
+  if (!TLintrelRun::DestinationExists(aDst)) {
     PrintError(QStringLiteral("the destination folder \"%1\" does not exist").arg(aDst));
     return eeMissingDestination;
   }

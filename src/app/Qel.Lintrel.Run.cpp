@@ -53,7 +53,7 @@ TLintrelSummary TLintrelRun::Execute(const QString& aSrcFolder, const QString& a
     FView->ShowMessage(QStringLiteral("Kein gültiges Datum angegeben!"));
     return lSummary;
   }
-  if (!DirectoryExists(lDstPath)) {
+  if (!DestinationExists(aDstFolder)) {
     FView->ShowMessage(
         QStringLiteral("Das Verzeichnis \"%1\" scheint nicht zu existieren!").arg(aDstFolder));
     return lSummary;
@@ -83,6 +83,11 @@ TLintrelSummary TLintrelRun::Execute(const QString& aSrcFolder, const QString& a
     lQry->Next();
   }
   return lSummary;
+}
+
+bool TLintrelRun::DestinationExists(const QString& aDstFolder) {
+  return !aDstFolder.trimmed().isEmpty() &&
+         DirectoryExists(IncludeTrailingPathDelimiter(aDstFolder));
 }
 
 void TLintrelRun::CopyRow(const QString& aSrcPath, const QString& aDstPath,

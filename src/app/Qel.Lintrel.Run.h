@@ -54,6 +54,9 @@ public:
   // One run from aSrcFolder into aDstFolder, the folder texts as the user left them. Errors
   // of the database query reach the caller once everything of the run is freed.
   TLintrelSummary Execute(const QString& aSrcFolder, const QString& aDstFolder);
+  // Whether a run may write into aDstFolder: an existing folder. An empty field is none (it
+  // would stand for the root of the file system).
+  static bool DestinationExists(const QString& aDstFolder);
 
 private:
   class TRows;

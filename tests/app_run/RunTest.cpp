@@ -125,19 +125,24 @@ TEST_F(LintrelRun, CopiesEveryDocumentSinceTheDateUnderItsID) {
 }
 
 TEST_F(LintrelRun, ChecksStopTheRunWithTheirMessageInTheirOrder) {
+  enum TDst { dsThere, dsMissing, dsEmpty };
   const struct {
     const char* Answer;
-    bool MissingDestination;
+    TDst Dst;
     bool NoDatabase;
     const char* Message;
   } cCases[] = {
-      {"31.02.2026", true, true, "Kein gültiges Datum angegeben!"},
-      {"2026-03-01", true, true, "Das Verzeichnis \"%1\" scheint nicht zu existieren!"},
-      {"2026-03-01", false, true, "Datenbankverbindung konnte nicht hergestellt werden!"},
+      {"31.02.2026", dsMissing, true, "Kein gültiges Datum angegeben!"},
+      {"2026-03-01", dsMissing, true, "Das Verzeichnis \"%1\" scheint nicht zu existieren!"},
+      // An empty field would be the root of the file system.
+      {"2026-03-01", dsEmpty, false, "Das Verzeichnis \"%1\" scheint nicht zu existieren!"},
+      {"2026-03-01", dsThere, true, "Datenbankverbindung konnte nicht hergestellt werden!"},
   };
   for (const auto& c : cCases) {
     TScriptedView lView(QString::fromUtf8(c.Answer));
-    const QString lDst = c.MissingDestination ? FFolder.Root() + QStringLiteral("nicht da") : FDst;
+    const QString lDst = c.Dst == dsThere     ? FDst
+                         : c.Dst == dsMissing ? FFolder.Root() + QStringLiteral("nicht da")
+                                              : QString();
     if (c.NoDatabase)
       FDatabase->SetDatabase(FFolder.Root() + QStringLiteral("none.fdb"));
     const TLintrelSummary lSummary = Run(lView, lDst);
