@@ -4,6 +4,7 @@
 #include "Qel.Ui.Forms.h"
 #include "ui_Qel.Shared.Wait.Dlg.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QRegularExpression>
 #include <algorithm>
@@ -106,6 +107,10 @@ void TFrmWait::Process(const QString& aMessage, int aPos, int aMax) {
   SetMax(aMax);
   SetPosition(aPos);
   DoUpdate(aMessage);
+}
+
+void TFrmWait::closeEvent(QCloseEvent* aEvent) {
+  aEvent->ignore();
 }
 
 void TFrmWait::DoUpdate(const QString& aMessage) {

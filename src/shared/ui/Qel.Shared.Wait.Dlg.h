@@ -46,6 +46,12 @@ public:
   // The bar's maximum and position (limited to the bar's range), then as above.
   void Process(const QString& aMessage, int aPos, int aMax);
 
+protected:
+  // The dialog stays visible until it is freed: Escape and the window manager's close do
+  // nothing (the work it shows goes on either way).
+  void reject() override {}
+  void closeEvent(QCloseEvent* aEvent) override;
+
 private:
   void DoUpdate(const QString& aMessage);
   void SetPosition(int aPos);

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QProgressBar>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -39,6 +40,14 @@ TEST_F(WaitDlg, BuildShowsABorderlessWindowOnTopWithASpinningIndicator) {
   EXPECT_TRUE(lIndicator->Animate());
   EXPECT_EQ(Label(*FFrm)->text(), QStringLiteral("Copying"));
   EXPECT_EQ(Label(*FFrm)->alignment(), Qt::AlignCenter);
+}
+
+TEST_F(WaitDlg, StaysVisibleUntilFreed) {
+  // Escape (a dialog's cancel key) and the window manager's close leave it on screen.
+  QTest::keyClick(FFrm.get(), Qt::Key_Escape);
+  EXPECT_FALSE(FFrm->close());
+  FFrm->Process(QStringLiteral("next"));
+  EXPECT_TRUE(FFrm->isVisible());
 }
 
 TEST_F(WaitDlg, TheBarNeverHasFewerThanOneStepAndIsNeverHidden) {
