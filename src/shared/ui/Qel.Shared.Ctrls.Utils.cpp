@@ -2,7 +2,10 @@
 
 #include "Qel.Rtl.Exceptions.h"
 
+#include <QAbstractScrollArea>
 #include <QGroupBox>
+#include <QLayout>
+#include <QTabWidget>
 #include <algorithm>
 #include <cstdint>
 #include <limits>
@@ -22,10 +25,28 @@ bool TakesTabFocus(const QWidget* aCtrl) {
 }
 
 // A container whose children are controls of the window: a plain widget, panel or frame that
-// takes no focus itself, and a group box. Controls that take focus and have children of their
-// own (a spin box and its edit) keep them to themselves.
+// takes no focus itself, a group box, a tab widget (its pages) and a scroll area (the widget it
+// scrolls). Other controls that take focus and have children of their own (a spin box and its
+// edit) keep them to themselves.
 bool IsContainer(const QWidget* aCtrl) {
-  return !TakesTabFocus(aCtrl) || qobject_cast<const QGroupBox*>(aCtrl);
+  return !TakesTabFocus(aCtrl) || qobject_cast<const QGroupBox*>(aCtrl) ||
+         qobject_cast<const QTabWidget*>(aCtrl) || qobject_cast<const QAbstractScrollArea*>(aCtrl);
+}
+
+// Whether the control is a stop of its own in the chain; one that hands its focus to a proxy
+// (a tab widget to its tab bar) is reached through the proxy.
+bool IsTabStop(const QWidget* aCtrl) {
+  return TakesTabFocus(aCtrl) && !aCtrl->focusProxy();
+}
+
+// Runs the layouts from the outside in, so that the positions are those the window will show
+// also before it was ever shown (a window orders its controls when it is created).
+void LayOut(QWidget* aCtrl) {
+  if (QLayout* lLayout = aCtrl->layout())
+    lLayout->activate();
+  for (QObject* lChild : aCtrl->children())
+    if (auto* lWidget = qobject_cast<QWidget*>(lChild); lWidget && !lWidget->isWindow())
+      LayOut(lWidget);
 }
 
 // The direct child controls of aCtrl, in the container's own order; other windows excluded.
@@ -46,7 +67,7 @@ bool BuildTabChain(const QWidget* aCtrl, std::vector<QWidget*>& aChain) {
   std::vector<TEntry> lEntries;
   for (QWidget* lChild : ChildControls(aCtrl)) {
     TEntry lEntry{lChild, {}};
-    if (TakesTabFocus(lChild))
+    if (IsTabStop(lChild))
       lEntry.Chain.push_back(lChild);
     // Children first: a nested container is numbered before its own level.
     if (IsContainer(lChild))
@@ -73,6 +94,7 @@ int TCtrlPositionComparer::Compare(const QWidget* aLeft, const QWidget* aRight) 
 void TCtrlsUtils::AutoTabOrder(QWidget* aCtrl) {
   if (!aCtrl)
     return;
+  LayOut(aCtrl);
   std::vector<QWidget*> lChain;
   BuildTabChain(aCtrl, lChain);
   for (std::size_t i = 1; i < lChain.size(); ++i)

@@ -2,11 +2,14 @@
 #include "Qel.Rtl.Exceptions.h"
 #include "Qel.Shared.Ctrls.Utils.h"
 
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QTabWidget>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 #include <set>
 
@@ -64,6 +67,35 @@ TEST(CtrlsUtils, ControlsInAGroupBoxAreOrderedWhereTheGroupBoxStands) {
 
   EXPECT_EQ(TabSequence(lTop, {lTop, lBottom, lGroupRight, lGroupLeft, lPanelEdit}),
             (QStringList{"edtTop", "btnLeft", "btnRight", "edtInner", "edtBottom"}));
+}
+
+TEST(CtrlsUtils, LaidOutControlsAreOrderedBeforeTheWindowIsShown) {
+  // Created bottom first, placed by layouts that have not run yet, one set on a tab page.
+  QWidget lForm;
+  lForm.resize(400, 300);
+  auto* lGrid = new QGridLayout(&lForm);
+  auto* lBottom = new QLineEdit(&lForm);
+  lBottom->setObjectName(QStringLiteral("edtBottom"));
+  auto* lTop = new QLineEdit(&lForm);
+  lTop->setObjectName(QStringLiteral("edtTop"));
+  auto* lTabs = new QTabWidget(&lForm);
+  auto* lPage = new QWidget;
+  auto* lPageLayout = new QVBoxLayout(lPage);
+  auto* lPageLower = new QLineEdit(lPage);
+  lPageLower->setObjectName(QStringLiteral("edtPageLower"));
+  auto* lPageUpper = new QLineEdit(lPage);
+  lPageUpper->setObjectName(QStringLiteral("edtPageUpper"));
+  lPageLayout->addWidget(lPageUpper);
+  lPageLayout->addWidget(lPageLower);
+  lTabs->addTab(lPage, QStringLiteral("Page"));
+  lGrid->addWidget(lTop, 0, 0);
+  lGrid->addWidget(lTabs, 1, 0);
+  lGrid->addWidget(lBottom, 2, 0);
+
+  TCtrlsUtils::AutoTabOrder(&lForm);
+
+  EXPECT_EQ(TabSequence(lTop, {lTop, lBottom, lPageUpper, lPageLower}),
+            (QStringList{"edtTop", "edtPageUpper", "edtPageLower", "edtBottom"}));
 }
 
 TEST(CtrlsUtils, CompareOrdersByTopThenLeft) {
