@@ -29,13 +29,10 @@ constexpr TColor cSelectionFontColor = 3881787;
 constexpr int cTimerIntervalMs = 1000;
 constexpr int cFinishStepMs = 5;
 
-void SetFont(QWidget* aWidget, int aPixels, int aPoints = 0) {
+void SetFont(QWidget* aWidget, int aPixels) {
   QFont lFont = aWidget->font();
   lFont.setFamilies({QStringLiteral("Segoe UI"), lFont.family()});
-  if (aPoints > 0)
-    lFont.setPointSize(aPoints);
-  else
-    lFont.setPixelSize(aPixels);
+  lFont.setPixelSize(aPixels);
   aWidget->setFont(lFont);
 }
 
@@ -84,8 +81,8 @@ TfrmLoggingViewer::TfrmLoggingViewer(QWidget* aOwner)
   tUpdate->setInterval(cTimerIntervalMs);
   SetFont(this, 12);
   SetFont(FUi->lblMain, 16);
-  // 9 points: the list's size in the form library's unit (12 px on a 96 dpi screen).
-  SetFont(FUi->hlbLogging, 0, 9);
+  // The lines are small, so that a long line fits the window.
+  SetFont(FUi->hlbLogging, 9);
   FUi->hlbLogging->SetBackgroundColor(clWhite);
   FUi->hlbLogging->SetFontColor(cListFontColor);
   FUi->hlbLogging->SetSelectionColors(cSelectionColor, cSelectionColor, cSelectionFontColor);

@@ -425,8 +425,7 @@ void TLogging::Shutdown() {
   WaitFor();
 }
 
-template <typename TChange>
-void TLogging::Signal(TChange aChange) {
+template <typename TChange> void TLogging::Signal(TChange aChange) {
   {
     const std::lock_guard lLock(FPassDoneLock);
     aChange();
@@ -434,8 +433,7 @@ void TLogging::Signal(TChange aChange) {
   FPassDone.notify_all();
 }
 
-template <typename TPredicate>
-void TLogging::WaitSignal(unsigned aMilliseconds, TPredicate aDone) {
+template <typename TPredicate> void TLogging::WaitSignal(unsigned aMilliseconds, TPredicate aDone) {
   std::unique_lock lLock(FPassDoneLock);
   FPassDone.wait_for(lLock, std::chrono::milliseconds(aMilliseconds), aDone);
 }

@@ -202,11 +202,9 @@ private:
   void WriteEndBanner();
   void Shutdown();
   // Changes the state the waiters look at under FPassDoneLock, then wakes them all.
-  template <typename TChange>
-  void Signal(TChange aChange);
+  template <typename TChange> void Signal(TChange aChange);
   // Waits up to aMilliseconds for aDone, woken by Signal.
-  template <typename TPredicate>
-  void WaitSignal(unsigned aMilliseconds, TPredicate aDone);
+  template <typename TPredicate> void WaitSignal(unsigned aMilliseconds, TPredicate aDone);
 
   std::unique_ptr<TPathsAndFiles> FPathsAndFiles;
   TCriticalSection FLogLock;
