@@ -147,8 +147,8 @@ TTimes Compare(const QString& aProgram, const QString& aRoot, const TBenchSet& a
     lCp.push_back(TimeProcess(QStringLiteral("cp"), aCpArgs + QStringList{lDst}));
     if (lOurs.back() < 0 || lCp.back() < 0)
       return {};
-    std::printf("  %s run %d: ours %.3f s, cp %.3f s\n", qPrintable(aSet.Name), i + 1,
-                lOurs.back(), lCp.back());
+    std::printf("  %s run %d: ours %.3f s, cp %.3f s\n", qPrintable(aSet.Name), i + 1, lOurs.back(),
+                lCp.back());
   }
   return {Median(lOurs), Median(lCp)};
 }
