@@ -16,6 +16,10 @@ bool TLintrelNames::TargetName(const QString& aFileName, const QString& aID, QSt
     aError = QStringLiteral("The document has no file name");
     return false;
   }
+  if (lName.contains(QChar(u'\0'))) {
+    aError = QStringLiteral("The file name \"%1\" contains a NUL character").arg(aFileName);
+    return false;
+  }
   if (aID.trimmed().isEmpty()) {
     aError = QStringLiteral("The document \"%1\" has no ID").arg(aFileName);
     return false;
@@ -36,6 +40,10 @@ bool TLintrelNames::SourceName(const QString& aSrcPath, const QString& aPathName
   aName.clear();
   if (aPathName.trimmed().isEmpty()) {
     aError = QStringLiteral("The document has no path name");
+    return false;
+  }
+  if (aPathName.contains(QChar(u'\0'))) {
+    aError = QStringLiteral("The path name \"%1\" contains a NUL character").arg(aPathName);
     return false;
   }
   aName = aSrcPath + ToPlatformDelimiters(aPathName);

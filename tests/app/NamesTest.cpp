@@ -53,6 +53,11 @@ TEST(LintrelNames, TargetNamesLeavingTheDestinationOrEmptyAreRefused) {
     EXPECT_TRUE(lName.isEmpty()) << c.FileName;
     EXPECT_FALSE(lError.isEmpty()) << c.FileName;
   }
+  // A NUL would cut the name short at the file system: "a.b" is another document's file.
+  QString lName, lError;
+  EXPECT_FALSE(TLintrelNames::TargetName(QString::fromUtf8("a.b\0c.txt", 9), QStringLiteral("17"),
+                                         lName, lError));
+  EXPECT_TRUE(lError.contains(QStringLiteral("NUL")));
 }
 
 TEST(LintrelNames, SourceNameAppendsThePathName) {
@@ -63,6 +68,9 @@ TEST(LintrelNames, SourceNameAppendsThePathName) {
   EXPECT_FALSE(TLintrelNames::SourceName(QStringLiteral("/docs/"), QString(), lName, lError));
   EXPECT_TRUE(lName.isEmpty());
   EXPECT_FALSE(lError.isEmpty());
+  EXPECT_FALSE(TLintrelNames::SourceName(QStringLiteral("/docs/"),
+                                         QString::fromUtf8("a.b\0c.txt", 9), lName, lError));
+  EXPECT_TRUE(lName.isEmpty());
 }
 
 } // namespace

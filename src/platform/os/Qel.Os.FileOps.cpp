@@ -1,5 +1,7 @@
 #include "Qel.Os.FileOps.h"
 
+#include "Qel.Rtl.SysUtils.h"
+
 #include <QFile>
 #include <algorithm>
 #include <cerrno>
@@ -30,6 +32,12 @@ public:
   TFd& operator=(const TFd&) = delete;
   int Get() const { return FFd; }
   bool Valid() const { return FFd >= 0; }
+  // Hands the descriptor over; it is no longer closed here.
+  int Release() {
+    const int lFd = FFd;
+    FFd = -1;
+    return lFd;
+  }
   // close(2) can report a failed write-back; the caller of a copy must hear of it.
   bool Close() {
     if (FFd < 0)
@@ -42,6 +50,55 @@ public:
 private:
   int FFd;
 };
+
+// Opens a regular file for reading. A FIFO would block the open until a writer comes, and a
+// device has no end or no size: neither is a document to copy.
+int OpenRegularFile(const QByteArray& aName, const QString& aFileName, QString& aError) {
+  TFd lFd(::open(aName.constData(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  struct stat lStat {};
+  if (!lFd.Valid() || ::fstat(lFd.Get(), &lStat) != 0) {
+    aError = FailureText("Unable to open", aFileName, errno);
+    return -1;
+  }
+  if (!S_ISREG(lStat.st_mode)) {
+    aError = QStringLiteral("Unable to open \"%1\": not a regular file").arg(aFileName);
+    return -1;
+  }
+  const int lFlags = ::fcntl(lFd.Get(), F_GETFL);
+  if (lFlags < 0 || ::fcntl(lFd.Get(), F_SETFL, lFlags & ~O_NONBLOCK) != 0) {
+    aError = FailureText("Unable to open", aFileName, errno);
+    return -1;
+  }
+  return lFd.Release();
+}
+
+bool NativeNames(const QString& aOldName, const QString& aNewName, QByteArray& aOld,
+                 QByteArray& aNew, QString& aError) {
+  if (!NativeFileName(aOldName, aOld)) {
+    aError = FailureText("Unable to rename", aOldName, EINVAL);
+    return false;
+  }
+  if (!NativeFileName(aNewName, aNew)) {
+    aError = FailureText("Unable to rename to", aNewName, EINVAL);
+    return false;
+  }
+  return true;
+}
+
+// A file's folder and last name.
+struct TEntryName {
+  QByteArray Folder;
+  QByteArray Name;
+};
+
+TEntryName SplitEntryName(QByteArray aName) {
+  while (aName.size() > 1 && aName.endsWith('/'))
+    aName.chop(1);
+  const qsizetype lSlash = aName.lastIndexOf('/');
+  if (lSlash < 0)
+    return {QByteArrayLiteral("."), aName};
+  return {lSlash == 0 ? QByteArrayLiteral("/") : aName.left(lSlash), aName.mid(lSlash + 1)};
+}
 
 // Writes the whole buffer; false with errno set on failure.
 bool WriteAll(int aFd, const char* aData, size_t aSize) {
@@ -62,9 +119,11 @@ bool WriteAll(int aFd, const char* aData, size_t aSize) {
 // left at aNew.
 bool CopyIntoNewFile(const QByteArray& aOld, const QByteArray& aNew, const QString& aNewName,
                      QString& aError) {
-  TFd lSrc(::open(aOld.constData(), O_RDONLY | O_CLOEXEC));
+  TFd lSrc(OpenRegularFile(aOld, QFile::decodeName(aOld), aError));
   struct stat lStat {};
-  if (!lSrc.Valid() || ::fstat(lSrc.Get(), &lStat) != 0) {
+  if (!lSrc.Valid())
+    return false;
+  if (::fstat(lSrc.Get(), &lStat) != 0) {
     aError = FailureText("Unable to open", QFile::decodeName(aOld), errno);
     return false;
   }
@@ -108,8 +167,9 @@ bool CopyIntoNewFile(const QByteArray& aOld, const QByteArray& aNew, const QStri
 } // namespace
 
 bool RenameFileNoReplace(const QString& aOldName, const QString& aNewName, QString& aError) {
-  const QByteArray lOld = QFile::encodeName(aOldName);
-  const QByteArray lNew = QFile::encodeName(aNewName);
+  QByteArray lOld, lNew;
+  if (!NativeNames(aOldName, aNewName, lOld, lNew, aError))
+    return false;
   if (::renameat2(AT_FDCWD, lOld.constData(), AT_FDCWD, lNew.constData(), RENAME_NOREPLACE) == 0)
     return true;
   const int lErrno = errno;
@@ -132,8 +192,9 @@ bool RenameFileNoReplace(const QString& aOldName, const QString& aNewName, QStri
 }
 
 bool MoveFileNoReplace(const QString& aOldName, const QString& aNewName, QString& aError) {
-  const QByteArray lOld = QFile::encodeName(aOldName);
-  const QByteArray lNew = QFile::encodeName(aNewName);
+  QByteArray lOld, lNew;
+  if (!NativeNames(aOldName, aNewName, lOld, lNew, aError))
+    return false;
   if (::renameat2(AT_FDCWD, lOld.constData(), AT_FDCWD, lNew.constData(), RENAME_NOREPLACE) == 0)
     return true;
   if (errno != EXDEV)
@@ -149,18 +210,43 @@ bool MoveFileNoReplace(const QString& aOldName, const QString& aNewName, QString
   return true;
 }
 
-bool IsSameFileOnDisk(const QString& aFileName, const QString& aOtherName) {
-  struct stat lThis {};
-  struct stat lOther {};
-  // The other name first: callers pass a copy's destination there, which mostly does not
-  // exist yet, and then one call answers.
-  return ::stat(QFile::encodeName(aOtherName).constData(), &lOther) == 0 &&
-         ::stat(QFile::encodeName(aFileName).constData(), &lThis) == 0 &&
-         lThis.st_dev == lOther.st_dev && lThis.st_ino == lOther.st_ino;
+bool IsSameDirectoryEntry(const QString& aFileName, const QString& aOtherName) {
+  QByteArray lThis, lOther;
+  if (!NativeFileName(aFileName, lThis) || !NativeFileName(aOtherName, lOther))
+    return false;
+  const TEntryName lThisEntry = SplitEntryName(lThis);
+  const TEntryName lOtherEntry = SplitEntryName(lOther);
+  // Different last names are different entries; only then are the folders asked.
+  if (lThisEntry.Name != lOtherEntry.Name)
+    return false;
+  struct stat lThisFolder {};
+  struct stat lOtherFolder {};
+  return ::stat(lThisEntry.Folder.constData(), &lThisFolder) == 0 &&
+         ::stat(lOtherEntry.Folder.constData(), &lOtherFolder) == 0 &&
+         lThisFolder.st_dev == lOtherFolder.st_dev && lThisFolder.st_ino == lOtherFolder.st_ino;
+}
+
+bool OpenRegularFileForReading(const QString& aFileName, QFile& aFile, QString& aError) {
+  QByteArray lName;
+  if (!NativeFileName(aFileName, lName)) {
+    aError = FailureText("Unable to open", aFileName, EINVAL);
+    return false;
+  }
+  TFd lFd(OpenRegularFile(lName, aFileName, aError));
+  if (!lFd.Valid())
+    return false;
+  if (!aFile.open(lFd.Get(), QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+    aError = QStringLiteral("Unable to open \"%1\": %2").arg(aFileName, aFile.errorString());
+    return false;
+  }
+  lFd.Release();
+  return true;
 }
 
 bool GetFileCreationTime(const QString& aFileName, QDateTime& aTime) {
-  const QByteArray lName = QFile::encodeName(aFileName);
+  QByteArray lName;
+  if (!NativeFileName(aFileName, lName))
+    return false;
   struct statx lStatx {};
   int64_t lSec = 0;
   int64_t lNSec = 0;
@@ -183,7 +269,9 @@ bool GetFileCreationTime(const QString& aFileName, QDateTime& aTime) {
 }
 
 bool IsFileLockedByOther(const QString& aFileName) {
-  const QByteArray lName = QFile::encodeName(aFileName);
+  QByteArray lName;
+  if (!NativeFileName(aFileName, lName))
+    return false;
   struct stat lStat {};
   if (::stat(lName.constData(), &lStat) != 0)
     return false;

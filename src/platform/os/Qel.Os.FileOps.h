@@ -4,6 +4,7 @@
 // whether another holder has a file locked.
 
 #include <QDateTime>
+#include <QFile>
 #include <QString>
 #include <cstdint>
 
@@ -18,9 +19,16 @@ bool RenameFileNoReplace(const QString& aOldName, const QString& aNewName, QStri
 // and when the original cannot be removed the copy is removed again.
 bool MoveFileNoReplace(const QString& aOldName, const QString& aNewName, QString& aError);
 
-// Whether both names lead to one file on disk (the same device and inode: through links,
-// "..", or a second hard link). False when either does not exist.
-bool IsSameFileOnDisk(const QString& aFileName, const QString& aOtherName);
+// Whether both names lead to one entry of one folder: the same last name in the same folder on
+// disk, however the folder is written ("..", ".", a link to a folder). Renaming or deleting one
+// of them renames or deletes the other. A link to the file, or a second hard link, is an entry
+// of its own. False when a folder does not exist.
+bool IsSameDirectoryEntry(const QString& aFileName, const QString& aOtherName);
+
+// Opens a regular file read-only into aFile (which closes it); false with aError for a missing
+// file and for anything that is not a regular file (a FIFO, a device, a folder), which is
+// refused without waiting.
+bool OpenRegularFileForReading(const QString& aFileName, QFile& aFile, QString& aError);
 
 // The creation (birth) time of a file where the file system records one, else the time of
 // its last status change. False for a missing file.

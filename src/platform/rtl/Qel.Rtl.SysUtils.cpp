@@ -11,7 +11,15 @@ namespace {
 
 // One stat call per question: these run several times for every file a copy touches.
 bool StatName(const QString& aName, struct stat& aInfo) {
-  return !aName.isEmpty() && ::stat(QFile::encodeName(aName).constData(), &aInfo) == 0;
+  QByteArray lName;
+  return NativeFileName(aName, lName) && ::stat(lName.constData(), &aInfo) == 0;
+}
+
+// The name without trailing delimiters (the root stays "/").
+QByteArray WithoutTrailingDelimiters(QByteArray aName) {
+  while (aName.size() > 1 && aName.endsWith('/'))
+    aName.chop(1);
+  return aName;
 }
 
 bool IsDirectoryName(const QByteArray& aName) {
@@ -26,10 +34,13 @@ bool MakeDirectories(const QByteArray& aName, bool aVerify) {
     return true;
   if (errno == EEXIST)
     return !aVerify || IsDirectoryName(aName);
-  const qsizetype lSlash = aName.lastIndexOf('/');
+  // The parent as written: ".." after a link to a folder is the link's target's parent,
+  // which only the file system knows.
+  const QByteArray lName = WithoutTrailingDelimiters(aName);
+  const qsizetype lSlash = lName.lastIndexOf('/');
   if (errno != ENOENT || lSlash <= 0)
     return false;
-  if (!MakeDirectories(aName.left(lSlash), aVerify))
+  if (!MakeDirectories(WithoutTrailingDelimiters(lName.left(lSlash)), aVerify))
     return false;
   return ::mkdir(aName.constData(), 0777) == 0 ||
          (errno == EEXIST && (!aVerify || IsDirectoryName(aName)));
@@ -241,15 +252,22 @@ int64_t RegularFileSize(const QString& aFileName) {
   return StatName(aFileName, lInfo) && S_ISREG(lInfo.st_mode) ? lInfo.st_size : -1;
 }
 
-bool ForceDirectories(const QString& aDirectory) {
-  if (aDirectory.isEmpty())
+bool NativeFileName(const QString& aName, QByteArray& aNative) {
+  if (aName.isEmpty() || aName.contains(QChar(u'\0')))
     return false;
-  return MakeDirectories(QFile::encodeName(QDir::cleanPath(aDirectory)), true);
+  aNative = QFile::encodeName(aName);
+  return true;
+}
+
+bool ForceDirectories(const QString& aDirectory) {
+  QByteArray lName;
+  return NativeFileName(aDirectory, lName) && MakeDirectories(lName, true);
 }
 
 void CreateDirectories(const QString& aDirectory) {
-  if (!aDirectory.isEmpty())
-    MakeDirectories(QFile::encodeName(QDir::cleanPath(aDirectory)), false);
+  QByteArray lName;
+  if (NativeFileName(aDirectory, lName))
+    MakeDirectories(lName, false);
 }
 
 QStringList ListDirectory(const QString& aDirectory, bool aFiles, bool aDirectories) {

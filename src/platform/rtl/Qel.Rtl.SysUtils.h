@@ -1,6 +1,7 @@
 #pragma once
 // Text, path and file helpers of the runtime.
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <cstdint>
@@ -56,6 +57,9 @@ bool IsPathDelimiter(const QString& aText, qsizetype aIndex);
 bool MatchesMask(const QString& aFileName, const QString& aMask);
 
 // --- files ------------------------------------------------------------------------------
+// The name as the system's file calls take it; false for an empty name and for one with a NUL
+// character, which those calls would read cut short (and so act on another file).
+bool NativeFileName(const QString& aName, QByteArray& aNative);
 bool FileExists(const QString& aFileName); // a file (not a directory)
 bool DirectoryExists(const QString& aDirectory);
 // The size of a regular file (after links); -1 when there is none under that name.

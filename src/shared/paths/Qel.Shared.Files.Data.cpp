@@ -160,10 +160,11 @@ bool TFileData::CheckSourceAndDestination(const TFileData* aDst, const QString& 
 bool TFileData::IsSameFile(const TFileData* aOther) const {
   if (!aOther)
     return false;
-  // The same name, or another way to the same file (a link, a second hard link): copying
-  // onto it would destroy the source.
+  // The same name, or another way to the same folder entry ("..", a link to the folder):
+  // setting it aside or deleting it would take the source away. A link to the file or a
+  // second hard link is an entry of its own, set aside or replaced like any other file.
   return SameFileName(FileName(), aOther->FileName()) ||
-         IsSameFileOnDisk(FileName(), aOther->FileName());
+         IsSameDirectoryEntry(FileName(), aOther->FileName());
 }
 
 bool TFileData::CopyContent(TFileData* aDst) {
@@ -182,9 +183,11 @@ bool TFileData::CopyContent(TFileData* aDst) {
     return false;
   };
   const uint64_t lSize = GetSizeByte();
-  // Read-only: a document the user may not change can still be copied.
-  if (!lSrc.open(QIODevice::ReadOnly))
-    return lFail(QStringLiteral("Unable to open \"%1\": %2").arg(FileName(), lSrc.errorString()));
+  // Read-only: a document the user may not change can still be copied. Only a regular file:
+  // a FIFO would wait for a writer, a device would copy as empty or never end.
+  QString lOpenError;
+  if (!OpenRegularFileForReading(FileName(), lSrc, lOpenError))
+    return lFail(lOpenError);
   // The destination was deleted before; creating it anew never overwrites a file that
   // appeared meanwhile. Unbuffered, so that every failed write shows at once.
   if (!lDst.open(QIODevice::WriteOnly | QIODevice::NewOnly | QIODevice::Unbuffered))

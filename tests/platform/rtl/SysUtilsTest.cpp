@@ -3,6 +3,7 @@
 #include "Qel.Rtl.SysUtils.h"
 #include "QelTestFolder.h"
 
+#include <QFile>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
 
@@ -133,6 +134,18 @@ TEST(SysUtils, FilesAndFolders) {
   EXPECT_TRUE(ForceDirectories(lFolder.Root() + QStringLiteral("p//q/./s/")));
   EXPECT_TRUE(DirectoryExists(lFolder.Root() + QStringLiteral("p/q/s")));
   EXPECT_FALSE(ForceDirectories(lFile));
+  // ".." after a link to a folder is the parent of the link's target, as the system sees it.
+  ASSERT_TRUE(ForceDirectories(lFolder.Root() + QStringLiteral("a/b/c")));
+  ASSERT_TRUE(QFile::link(lFolder.Root() + QStringLiteral("a/b/c"),
+                          lFolder.Root() + QStringLiteral("lnk")));
+  EXPECT_TRUE(ForceDirectories(lFolder.Root() + QStringLiteral("lnk/../new/deeper")));
+  EXPECT_TRUE(DirectoryExists(lFolder.Root() + QStringLiteral("a/b/new/deeper")));
+  // A NUL would cut the name short: no question about another file is answered.
+  const QString lCut = lFile + QChar(u'\0') + QStringLiteral("x");
+  EXPECT_FALSE(FileExists(lCut));
+  EXPECT_EQ(RegularFileSize(lCut), -1);
+  EXPECT_FALSE(
+      ForceDirectories(lFolder.Root() + QStringLiteral("x") + QChar(u'\0') + QStringLiteral("/y")));
   EXPECT_EQ(RegularFileSize(lFile), 1);
   EXPECT_EQ(RegularFileSize(lFolder.Root() + QStringLiteral("x")), -1);
   EXPECT_EQ(RegularFileSize(lFile + QStringLiteral(".gone")), -1);

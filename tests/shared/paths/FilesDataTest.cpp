@@ -556,22 +556,70 @@ TEST_F(FilesData, CopyAndMoveRefuseAMissingSourceOrDestination) {
   EXPECT_TRUE(lSrc->GetExists());
 }
 
-TEST_F(FilesData, CopyOrMoveOntoItselfKeepsTheFile) {
+TEST_F(FilesData, CopyOrMoveOntoTheSourcesOwnEntryKeepsTheFile) {
   TFileData* lSrc = Entry(QStringLiteral("Docs/self.txt"), "keep me");
-  const QString lLink = FFolder.Root() + QStringLiteral("Docs/link.txt");
-  ASSERT_TRUE(QFile::link(lSrc->FileName(), lLink));
-  TFileData* lViaLink = FFiles.Add(lLink, false, false);
-  // A second hard link names the same file as well.
-  const QString lHard = FFolder.Root() + QStringLiteral("Docs/hard.txt");
-  ASSERT_EQ(
-      ::link(QFile::encodeName(lSrc->FileName()).constData(), QFile::encodeName(lHard).constData()),
-      0);
-  TFileData* lViaHardLink = FFiles.Add(lHard, false, false);
-  for (TFileData* lDst : {lSrc, lViaLink, lViaHardLink}) {
+  ASSERT_TRUE(ForceDirectories(FFolder.Root() + QStringLiteral("Other")));
+  ASSERT_TRUE(QFile::link(FFolder.Root() + QStringLiteral("Docs"),
+                          FFolder.Root() + QStringLiteral("DocsLink")));
+  // The same entry through a link to its folder, or through "..": setting it aside or
+  // deleting it would take the source away.
+  TFileData* lViaFolderLink =
+      FFiles.Add(FFolder.Root() + QStringLiteral("DocsLink/self.txt"), false, false);
+  TFileData* lViaDots =
+      FFiles.Add(FFolder.Root() + QStringLiteral("Other/../Docs/self.txt"), false, false);
+  for (TFileData* lDst : {lSrc, lViaFolderLink, lViaDots}) {
+    ASSERT_NE(lDst, nullptr);
     SCOPED_TRACE(lDst->FileName().toStdString());
     EXPECT_FALSE(lSrc->FileCopy(lDst, true));
     EXPECT_FALSE(lSrc->FileMove(lDst, true));
     EXPECT_EQ(ReadAll(lSrc->FileName()), QByteArray("keep me"));
+  }
+}
+
+TEST_F(FilesData, CopyOntoALinkToTheSourceReplacesTheLinkOnly) {
+  TFileData* lSrc = Entry(QStringLiteral("Docs/a.txt"), "original");
+  const QString lSymlink = FFolder.Root() + QStringLiteral("Out/link.txt");
+  const QString lHardLink = FFolder.Root() + QStringLiteral("Out/hard.txt");
+  ASSERT_TRUE(ForceDirectories(FFolder.Root() + QStringLiteral("Out")));
+  ASSERT_TRUE(QFile::link(lSrc->FileName(), lSymlink));
+  ASSERT_EQ(::link(QFile::encodeName(lSrc->FileName()).constData(),
+                   QFile::encodeName(lHardLink).constData()),
+            0);
+  for (const QString& lName : {lSymlink, lHardLink}) {
+    SCOPED_TRACE(lName.toStdString());
+    TFileData* lDst = FFiles.Add(lName, false, false);
+    ASSERT_NE(lDst, nullptr);
+    ASSERT_TRUE(lSrc->FileCopy(lDst, true));
+    // The destination is a file of its own now; the source is untouched.
+    EXPECT_FALSE(QFileInfo(lName).isSymLink());
+    struct stat lDstInfo {};
+    struct stat lSrcInfo {};
+    ASSERT_EQ(::stat(QFile::encodeName(lName).constData(), &lDstInfo), 0);
+    ASSERT_EQ(::stat(QFile::encodeName(lSrc->FileName()).constData(), &lSrcInfo), 0);
+    EXPECT_NE(lDstInfo.st_ino, lSrcInfo.st_ino);
+    EXPECT_EQ(ReadAll(lName), QByteArray("original"));
+    EXPECT_EQ(ReadAll(lSrc->FileName()), QByteArray("original"));
+  }
+}
+
+TEST_F(FilesData, OnlyRegularFilesAreCopied) {
+  const QString lFifo = FFolder.Root() + QStringLiteral("Docs/fifo.pdf");
+  ASSERT_TRUE(ForceDirectories(FFolder.Root() + QStringLiteral("Docs")));
+  ASSERT_EQ(::mkfifo(QFile::encodeName(lFifo).constData(), 0600), 0);
+  for (const QString& lName : {lFifo, QStringLiteral("/dev/zero")}) {
+    SCOPED_TRACE(lName.toStdString());
+    const QString lDstName = FFolder.Root() + QStringLiteral("Out/") + ExtractFileName(lName);
+    // In a child with an alarm: a FIFO opened for reading would wait for a writer forever.
+    const int lCode = RunInChild([&] {
+      alarm(10);
+      TFileData lSrc;
+      lSrc.Build(nullptr, lName);
+      TFileData lDst;
+      lDst.Build(nullptr, lDstName);
+      return lSrc.FileCopy(&lDst) ? 1 : 0;
+    });
+    EXPECT_EQ(lCode, 0);
+    EXPECT_FALSE(FileExists(lDstName));
   }
 }
 
