@@ -128,6 +128,15 @@ private:
   bool FOK = false;
 };
 
+// FileCopy between two entries of no catalogue (for copies run in a child process).
+bool CopyEntries(const QString& aSrcName, const QString& aDstName) {
+  TFileData lSrc;
+  lSrc.Build(nullptr, aSrcName);
+  TFileData lDst;
+  lDst.Build(nullptr, aDstName);
+  return lSrc.FileCopy(&lDst);
+}
+
 class FilesData : public ::testing::Test {
 protected:
   // A failed deletion sets files aside through the process-wide service of this folder.
@@ -612,11 +621,7 @@ TEST_F(FilesData, OnlyRegularFilesAreCopied) {
     // In a child with an alarm: a FIFO opened for reading would wait for a writer forever.
     const int lCode = RunInChild([&] {
       alarm(10);
-      TFileData lSrc;
-      lSrc.Build(nullptr, lName);
-      TFileData lDst;
-      lDst.Build(nullptr, lDstName);
-      return lSrc.FileCopy(&lDst) ? 1 : 0;
+      return CopyEntries(lName, lDstName) ? 1 : 0;
     });
     EXPECT_EQ(lCode, 0);
     EXPECT_FALSE(FileExists(lDstName));
@@ -640,11 +645,7 @@ TEST_F(FilesData, ReadOnlySourceIsCopied) {
   const int lCode = RunInChild([&] {
     if (lRoot && (setgid(cNobody) != 0 || setuid(cNobody) != 0))
       return 98;
-    TFileData lSrc;
-    lSrc.Build(nullptr, lSrcName);
-    TFileData lDst;
-    lDst.Build(nullptr, lDstName);
-    return lSrc.FileCopy(&lDst) ? 0 : 1;
+    return CopyEntries(lSrcName, lDstName) ? 0 : 1;
   });
   EXPECT_EQ(lCode, 0);
   EXPECT_EQ(ReadAll(lDstName), QByteArray("read only document"));
@@ -660,11 +661,7 @@ TEST_F(FilesData, CopyFailingMidwayLeavesNoDestination) {
     if (!LimitFileSize(30000))
       return 98;
     TLogCapture lLog;
-    TFileData lSrc;
-    lSrc.Build(nullptr, lSrcName);
-    TFileData lDst;
-    lDst.Build(nullptr, lDstName);
-    if (lSrc.FileCopy(&lDst))
+    if (CopyEntries(lSrcName, lDstName))
       return 1;
     if (FileExists(lDstName))
       return 2;
