@@ -96,15 +96,18 @@ bool TAppSettings::Load() {
       const QString lSection = lQuery.FieldByName(QStringLiteral("Section"))->AsString();
       const QString lIdent = lQuery.FieldByName(QStringLiteral("Ident"))->AsString();
       ++lCount;
-      // A value written here and not saved yet stays: a reload must not lose it.
+      // A value written here and not saved yet stays: a reload must not lose it. A default
+      // that a read put in for a missing row is no such value: the row replaces it.
       const TAppSettingData* lPending = Find(lSection, lIdent);
-      if (lPending && lPending->Action() != daNone)
+      if (lPending && lPending->Action() != daNone && !lPending->IsDefault())
         continue;
       SetValue(lSection, lIdent, lQuery.FieldByName(QStringLiteral("Val"))->AsString(), false);
       // What the table holds is no change of this program: only values written since are
       // written back, so a save never overwrites another program's newer value.
-      if (TAppSettingData* lItem = Find(lSection, lIdent))
+      if (TAppSettingData* lItem = Find(lSection, lIdent)) {
         lItem->ResetAction();
+        lItem->SetDefault(false);
+      }
     }
   }
   TLogging::AddRunTime(this, QStringLiteral("Load"), lTick, static_cast<uint64_t>(lCount));
@@ -146,15 +149,18 @@ bool TAppSettings::LoadRequired(const QString& aSection, const QString& aIdent) 
 // --- lookups ---------------------------------------------------------------------------------
 
 TAppSettingSection* TAppSettings::GetAppSettingSection(const QString& aSection) const {
-  if (const auto lExact = FSections.find(aSection); lExact != FSections.end())
-    return lExact->second.get();
-  if (aSection != aSection.trimmed())
-    return nullptr;
+  const auto lFound = FSections.find(SectionKey(aSection));
+  return lFound == FSections.end() ? nullptr : lFound->second.get();
+}
+
+QString TAppSettings::SectionKey(const QString& aSection) const {
+  if (FSections.contains(aSection) || aSection != aSection.trimmed())
+    return aSection;
   const QString lUpper = aSection.trimmed().toUpper();
   for (const auto& [lKey, lSection] : FSections)
     if (lKey.trimmed() == lUpper)
-      return lSection.get();
-  return nullptr;
+      return lKey;
+  return aSection;
 }
 
 QString TAppSettings::GetAppSettingIdent(const TAppSettingSection* aSection,
@@ -187,6 +193,8 @@ bool TAppSettings::GetValue(const QString& aSection, const QString& aIdent, cons
     return true;
   }
   SetValue(aSection, aIdent, aDefault, false);
+  if (TAppSettingData* lItem = Find(aSection, aIdent))
+    lItem->SetDefault(true);
   return false;
 }
 
@@ -203,6 +211,7 @@ bool TAppSettings::SetValue(const QString& aSection, const QString& aIdent, cons
     if (lItem == lSection->end())
       lItem = lSection->emplace(lIdent, std::make_unique<TAppSettingData>()).first;
     lItem->second->SetValue(aValue);
+    lItem->second->SetDefault(false);
     if (!FLoading)
       FSaveRequired = true;
   }
@@ -225,6 +234,11 @@ bool TAppSettings::Save(const QString& aSection, const QString& aIdent) {
     return false;
   FSaving = true;
   int lCount = 0;
+  // Asked for in another case than stored ("Korrespondenz" for "KORRESPONDENZ"): the rows
+  // carry the stored keys.
+  const QString lSectionKey = aSection.isEmpty() ? aSection : SectionKey(aSection);
+  const QString lIdentKey =
+      aIdent.isEmpty() ? aIdent : GetAppSettingIdent(GetAppSettingSection(lSectionKey), aIdent);
   {
     TFinally lDone([this] {
       FSaving = false;
@@ -241,13 +255,13 @@ bool TAppSettings::Save(const QString& aSection, const QString& aIdent) {
     lQuery.SQL().AddStrings({QStringLiteral("SELECT"), QStringLiteral("\tas2.*"),
                              QStringLiteral("FROM APP_SETTINGS as2"), QStringLiteral("WHERE 1=1"),
                              QStringLiteral("AND as2.ID_APP_SCOPE = 1")});
-    if (!aSection.isEmpty()) {
+    if (!lSectionKey.isEmpty()) {
       lQuery.SQL().Add(QStringLiteral("AND as2.SECTION = :Section"));
-      lQuery.ParamByName(QStringLiteral("Section"))->SetAsString(aSection);
+      lQuery.ParamByName(QStringLiteral("Section"))->SetAsString(lSectionKey);
     }
-    if (!aIdent.isEmpty()) {
+    if (!lIdentKey.isEmpty()) {
       lQuery.SQL().Add(QStringLiteral("AND as2.IDENT = :Ident"));
-      lQuery.ParamByName(QStringLiteral("Ident"))->SetAsString(aIdent);
+      lQuery.ParamByName(QStringLiteral("Ident"))->SetAsString(lIdentKey);
     }
     lSql.SQL().AddStrings(
         {QStringLiteral("MERGE INTO APP_SETTINGS a"), QStringLiteral("USING ("),
@@ -264,16 +278,20 @@ bool TAppSettings::Save(const QString& aSection, const QString& aIdent) {
          QStringLiteral("  VALUES (b.SECTION, b.IDENT, b.ID_APP_SCOPE, b.VAL);")});
 
     QStringList lSeen;
-    lCount += UpdatePass(lQuery, lSeen);
-    lCount += InsertPass(lSql, aSection, aIdent, lSeen);
+    std::vector<TAppSettingData*> lWritten;
+    lCount += UpdatePass(lQuery, lSeen, lWritten);
+    lCount += InsertPass(lSql, lSectionKey, lIdentKey, lSeen, lWritten);
     lTransaction->Commit();
-    ResetActions(aSection, aIdent);
+    // Only what reached the table is saved; anything else stays a change for the next save.
+    for (TAppSettingData* lItem : lWritten)
+      lItem->ResetAction();
   }
   TLogging::AddRunTime(this, lMethod, lTick, static_cast<uint64_t>(lCount));
   return true;
 }
 
-int TAppSettings::UpdatePass(TIBCQuery& aQuery, QStringList& aSeen) {
+int TAppSettings::UpdatePass(TIBCQuery& aQuery, QStringList& aSeen,
+                             std::vector<TAppSettingData*>& aWritten) {
   int lCount = 0;
   aQuery.Open();
   for (; !aQuery.Eof(); aQuery.Next()) {
@@ -289,6 +307,7 @@ int TAppSettings::UpdatePass(TIBCQuery& aQuery, QStringList& aSeen) {
     aQuery.Edit();
     aQuery.FieldByName(QStringLiteral("Val"))->SetAsString(lItem->second->Value());
     aQuery.Post();
+    aWritten.push_back(lItem->second.get());
     ++lCount;
     TLogging::Add(this, QStringLiteral("Save"),
                   QStringLiteral("Updated ") + Quoted(lSection, lIdent), ltSuccess);
@@ -297,7 +316,7 @@ int TAppSettings::UpdatePass(TIBCQuery& aQuery, QStringList& aSeen) {
 }
 
 int TAppSettings::InsertPass(TIBCSQL& aSql, const QString& aSection, const QString& aIdent,
-                             const QStringList& aSeen) {
+                             const QStringList& aSeen, std::vector<TAppSettingData*>& aWritten) {
   int lCount = 0;
   for (const auto& [lSectionKey, lSection] : FSections) {
     if (!aSection.isEmpty() && lSectionKey.compare(aSection, Qt::CaseInsensitive) != 0)
@@ -311,22 +330,17 @@ int TAppSettings::InsertPass(TIBCSQL& aSql, const QString& aSection, const QStri
       aSql.ParamByName(QStringLiteral("IDENT"))->SetAsString(lIdentKey);
       aSql.ParamByName(QStringLiteral("VALUE"))->SetAsString(lItem->Value());
       aSql.Execute();
+      // A row that exists under these keys (made by another program since this save read the
+      // table) is left as it is, and nothing was created.
+      if (aSql.RowsAffected() <= 0)
+        continue;
+      aWritten.push_back(lItem.get());
       ++lCount;
       TLogging::Add(this, QStringLiteral("Save"),
                     QStringLiteral("Created ") + Quoted(lSectionKey, lIdentKey), ltSuccess);
     }
   }
   return lCount;
-}
-
-void TAppSettings::ResetActions(const QString& aSection, const QString& aIdent) {
-  for (const auto& [lSectionKey, lSection] : FSections) {
-    if (!aSection.isEmpty() && lSectionKey.compare(aSection, Qt::CaseInsensitive) != 0)
-      continue;
-    for (const auto& [lIdentKey, lItem] : *lSection)
-      if (aIdent.isEmpty() || lIdentKey.compare(aIdent, Qt::CaseInsensitive) == 0)
-        lItem->ResetAction();
-  }
 }
 
 // --- typed access ----------------------------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <QString>
 #include <map>
 #include <memory>
+#include <vector>
 
 class TAppSettingData : public TData {
   QEL_CLASS("Qel.Core.AppSettings", TAppSettingData)
@@ -19,9 +20,14 @@ public:
   const QString& Value() const { return FValue; }
   // A differing text marks the item as changed.
   void SetValue(const QString& aValue) { Change(FValue, aValue); }
+  // Whether the value is the default a read put in for a missing row, which nobody wrote: a
+  // row that appears in the table meanwhile replaces it.
+  bool IsDefault() const { return FDefault; }
+  void SetDefault(bool aDefault) { FDefault = aDefault; }
 
 private:
   QString FValue;
+  bool FDefault = false;
 };
 
 // The idents of one section; keys compare exactly, in sorted order.
@@ -93,10 +99,12 @@ public:
 
 private:
   TAppSettingData* Find(const QString& aSection, const QString& aIdent) const;
-  int UpdatePass(class TIBCQuery& aQuery, QStringList& aSeen);
+  // The key under which aSection is stored (see GetAppSettingSection); aSection when none.
+  QString SectionKey(const QString& aSection) const;
+  int UpdatePass(class TIBCQuery& aQuery, QStringList& aSeen,
+                 std::vector<TAppSettingData*>& aWritten);
   int InsertPass(class TIBCSQL& aSql, const QString& aSection, const QString& aIdent,
-                 const QStringList& aSeen);
-  void ResetActions(const QString& aSection, const QString& aIdent);
+                 const QStringList& aSeen, std::vector<TAppSettingData*>& aWritten);
 
   TIBCConnection* FCon;
   bool FLoading = false;

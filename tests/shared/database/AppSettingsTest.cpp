@@ -214,6 +214,24 @@ TEST_F(AppSettings, SavingNeverOverwritesNewerValuesOfOtherProgramsNorLosesItsOw
   EXPECT_EQ(Stored(QStringLiteral("Mixed"), QStringLiteral("Value")), QStringLiteral("mine2"));
 }
 
+TEST_F(AppSettings, ADefaultGivesWayToARowAnotherProgramCreated) {
+  ASSERT_TRUE(FStore->Load());
+  // A read of a missing row remembers its default ...
+  EXPECT_EQ(FStore->ReadString(QStringLiteral("S"), QStringLiteral("neu"), QStringLiteral("x")),
+            QStringLiteral("x"));
+  Tick();
+  // ... then another program creates the row.
+  const auto lOtherCon = OpenConnection();
+  TAppSettings lOther(lOtherCon.get(), true);
+  lOther.WriteString(QStringLiteral("S"), QStringLiteral("neu"), QStringLiteral("y"));
+  ASSERT_TRUE(lOther.Save());
+  Tick();
+  EXPECT_EQ(FStore->ReadString(QStringLiteral("S"), QStringLiteral("neu"), QStringLiteral("x")),
+            QStringLiteral("y"));
+  FStore->Save();
+  EXPECT_EQ(Stored(QStringLiteral("S"), QStringLiteral("neu")), QStringLiteral("y"));
+}
+
 TEST_F(AppSettings, ForcedWritesAreSavedAtOnce) {
   ASSERT_TRUE(FStore->Load());
   FStore->SetValue(QStringLiteral("F"), QStringLiteral("one"), QStringLiteral("1"), true);
@@ -221,6 +239,14 @@ TEST_F(AppSettings, ForcedWritesAreSavedAtOnce) {
   FStore->SetForceWrite(true);
   FStore->WriteInteger(QStringLiteral("F"), QStringLiteral("two"), 2);
   EXPECT_EQ(Stored(QStringLiteral("F"), QStringLiteral("two")), QStringLiteral("2"));
+  // Asked for in another case than the row is stored in: the row itself is updated.
+  TLogCapture lLog;
+  FStore->SetValue(QStringLiteral("Korrespondenz"), QStringLiteral("Pfad"), QStringLiteral("/new/"),
+                   true);
+  EXPECT_EQ(Stored(QStringLiteral("KORRESPONDENZ"), QStringLiteral("pfad")),
+            QStringLiteral("/new/"));
+  EXPECT_TRUE(lLog.Contains(ltSuccess, QStringLiteral("Updated 'KORRESPONDENZ.pfad'")));
+  EXPECT_FALSE(lLog.Contains(ltSuccess, QStringLiteral("Created")));
 }
 
 TEST_F(AppSettings, WithoutAnOpenConnectionNothingIsReadOrWritten) {
