@@ -6,5 +6,6 @@
 #include <QString>
 
 // Creates the file when missing, appends aData at its end and closes it. False when the file
-// cannot be opened, another holder has it locked, or not everything could be written.
+// cannot be opened, another holder has it locked, or not everything could be written; then the
+// file is as it was before the call.
 bool AppendToLockedFile(const QString& aFileName, const QByteArray& aData);

@@ -15,6 +15,7 @@
 #include "Qel.Shared.PathsAndFiles.h"
 
 #include <QFile>
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 #include <new>
@@ -560,8 +561,12 @@ void TLogging::RegisterStrings(ILoggingLines* aStrings) {
 }
 
 void TLogging::UnRegisterStrings(ILoggingLines* aStrings) {
+  // One registration less: a list registered twice is still fed once.
   std::lock_guard lLock(FLogLock);
-  std::erase(FVisualizationStringsLst, aStrings);
+  const auto lFound =
+      std::find(FVisualizationStringsLst.begin(), FVisualizationStringsLst.end(), aStrings);
+  if (lFound != FVisualizationStringsLst.end())
+    FVisualizationStringsLst.erase(lFound);
 }
 
 void TLogging::ClearBuffer() {

@@ -169,7 +169,8 @@ public:
   // Requests a write and returns once two write passes have run (processing pending window
   // messages meanwhile). Returns at once when the writer thread does not run.
   void ForceWrite();
-  // A list may be registered more than once; it is then fed once per registration.
+  // A list may be registered more than once; it is then fed once per registration, and each
+  // UnRegisterStrings takes one registration back.
   void RegisterStrings(ILoggingLines* aStrings);
   void UnRegisterStrings(ILoggingLines* aStrings);
   // One write pass and the raw append to the log file (run by the writer thread).

@@ -1,5 +1,7 @@
 // Which names are one folder entry, and which files may be opened as a copy's source.
 #include "Qel.Os.FileOps.h"
+#include "Qel.Os.LockedFile.h"
+#include "QelTestChild.h"
 #include "QelTestFolder.h"
 
 #include <QDir>
@@ -39,12 +41,16 @@ TEST_F(FileOps, OneFolderEntryHoweverItsFolderIsWritten) {
     const char* Other;
     bool Same;
   } cCases[] = {
-      {"Docs/a.txt", true},     {"Docs/./a.txt", true},   {"Other/../Docs/a.txt", true},
+      {"Docs/a.txt", true},
+      {"Docs/./a.txt", true},
+      {"Other/../Docs/a.txt", true},
       {"DocsLink/a.txt", true}, // setting this one aside would move the source away
-      {"Docs//a.txt", true},    {"Docs/link.txt", false}, // a link to the file is an entry of its
-                                                          // own
-      {"Docs/hard.txt", false},                           // so is a second hard link
-      {"Other/a.txt", false},   {"Missing/a.txt", false},
+      {"Docs//a.txt", true},
+      {"Docs/link.txt", false}, // a link to the file is an entry of its
+                                // own
+      {"Docs/hard.txt", false}, // so is a second hard link
+      {"Other/a.txt", false},
+      {"Missing/a.txt", false},
   };
   for (const auto& c : cCases)
     EXPECT_EQ(IsSameDirectoryEntry(FFile, FFolder.Root() + QString::fromUtf8(c.Other)), c.Same)
@@ -77,6 +83,22 @@ TEST_F(FileOps, OnlyRegularFilesOpenAsACopysSource) {
       EXPECT_EQ(lFile.readAll(), QByteArray("a"));
     }
   }
+}
+
+TEST(LockedFile, AnAppendCutShortLeavesTheFileAsItWas) {
+  TTestProgramFolder lFolder;
+  const QString lName = lFolder.WriteFile(QStringLiteral("Log/app.log"), "first line\r\n");
+  // In a child whose files may not grow by more than 10 bytes, as on a full disk.
+  const int lCode = RunInChild([&] {
+    if (!LimitFileSize(QFile(lName).size() + 10))
+      return 98;
+    return AppendToLockedFile(lName, QByteArray(300, 'x') + "\r\n") ? 1 : 0;
+  });
+  EXPECT_EQ(lCode, 0);
+  ASSERT_TRUE(AppendToLockedFile(lName, "next line\r\n"));
+  QFile lFile(lName);
+  ASSERT_TRUE(lFile.open(QIODevice::ReadOnly));
+  EXPECT_EQ(lFile.readAll(), QByteArray("first line\r\nnext line\r\n"));
 }
 
 } // namespace

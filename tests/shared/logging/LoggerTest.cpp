@@ -138,7 +138,7 @@ TEST_F(Logger, LineListsReceiveEscapedColouredBatches) {
     TLogging::Add(nullptr, QStringLiteral("Copy"), QStringLiteral("bad"), ltError);
   });
   FLogger->ForceWrite();
-  FLogger->UnRegisterStrings(&lList);
+  FLogger->UnRegisterStrings(&lList); // one registration is left
   const auto lBatches = lList.Batches();
   ASSERT_GE(lBatches.size(), 2u);
   EXPECT_EQ(lBatches[0], lBatches[1]);
@@ -153,6 +153,10 @@ TEST_F(Logger, LineListsReceiveEscapedColouredBatches) {
   EXPECT_TRUE(lLines[2].startsWith(QStringLiteral("<font color=\"green\">")));
   EXPECT_TRUE(lLines[3].startsWith(QStringLiteral("<font color=\"red\"><b>")));
 
+  TLogging::Add(nullptr, QStringLiteral("Copy"), QStringLiteral("registered once"));
+  FLogger->ForceWrite();
+  EXPECT_EQ(lList.Lines().filter(QStringLiteral("registered once")).size(), 1);
+  FLogger->UnRegisterStrings(&lList);
   TLogging::Add(nullptr, QStringLiteral("Copy"), QStringLiteral("after unregistering"));
   FLogger->ForceWrite();
   EXPECT_FALSE(lList.Lines().join(u'\n').contains(QStringLiteral("after unregistering")));
