@@ -1,5 +1,7 @@
 #include "Qel.Ibdac.Client.h"
 
+#include <QStringDecoder>
+
 #include <ibase.h>
 #include <iberror.h>
 
@@ -49,10 +51,29 @@ TVariant ScaledValue(int64_t aValue, int aScale, bool aWide) {
   return TVariant(static_cast<double>(aValue) / std::pow(10.0, -aScale));
 }
 
+// Text of a column in character set NONE: the bytes as the writing program left them. Ours
+// are UTF-8; bytes that are no UTF-8 come from a Windows program of the family, in its code
+// page, so that umlauts stay umlauts.
+QString UntaggedText(const char* aData, unsigned aLength) {
+  QStringDecoder lUtf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString lText = lUtf8(QByteArrayView(aData, aLength));
+  if (!lUtf8.hasError())
+    return lText;
+  QStringDecoder lWindows("windows-1252");
+  return lWindows.isValid() ? QString(lWindows(QByteArrayView(aData, aLength)))
+                            : QString::fromLatin1(aData, aLength);
+}
+
 QString TextOf(const char* aData, unsigned aLength, unsigned aCharSet) {
-  // Character set NONE and OCTETS pass bytes through; everything else arrives in the
-  // connection's character set, UTF-8.
-  return aCharSet == 1 ? QString::fromLatin1(aData, aLength) : QString::fromUtf8(aData, aLength);
+  // OCTETS passes bytes through; NONE carries no character set of its own; everything else
+  // arrives in the connection's character set, UTF-8.
+  constexpr unsigned cCharSetNone = 0;
+  constexpr unsigned cCharSetOctets = 1;
+  if (aCharSet == cCharSetOctets)
+    return QString::fromLatin1(aData, aLength);
+  if (aCharSet == cCharSetNone)
+    return UntaggedText(aData, aLength);
+  return QString::fromUtf8(aData, aLength);
 }
 
 } // namespace

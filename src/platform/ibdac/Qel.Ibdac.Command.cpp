@@ -162,7 +162,7 @@ void TIBCCommand::TransactionEnding() {
   FImpl->RunningIn = nullptr;
 }
 
-bool TIBCCommand::ExecuteStatement() {
+bool TIBCCommand::ExecuteStatement(const std::function<void()>& aRowRead) {
   TIBCConnection* lConnection = CheckConnection();
   bool lStarted = false;
   TIBCTransaction* lTransaction = BeginWork(lConnection, UsedTransaction(), lStarted);
@@ -195,8 +195,17 @@ bool TIBCCommand::ExecuteStatement() {
     CheckLost(e);
     throw;
   }
-  if (lStarted && lConnection->AutoCommit())
-    lTransaction->Commit();
+  // The row is read (its blobs too) while its transaction is still there.
+  if (aRowRead)
+    aRowRead();
+  if (lConnection->AutoCommit() && lTransaction->Impl().Implicit) {
+    // What the statement changed is committed at once, also in a transaction an earlier
+    // statement or a query started; cursors open in it go on reading (commit retaining).
+    if (lConnection->HasOpenCursorIn(lTransaction))
+      lTransaction->CommitRetaining();
+    else
+      lTransaction->Commit();
+  }
   return false;
 }
 

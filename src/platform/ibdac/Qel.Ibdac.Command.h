@@ -3,13 +3,14 @@
 // preparing and executing, rows affected.
 //
 // A command without a transaction of its own runs in its connection's default transaction.
-// A transaction that is not active is started by the first open or execute; with the
-// connection's AutoCommit on, a transaction started that way by a statement without rows is
-// committed right after it.
+// A transaction that is not active is started by the first open, prepare or execute; with the
+// connection's AutoCommit on, a statement without rows that runs in a transaction started that
+// way is committed right after it (retaining the transaction while cursors are open in it).
 
 #include "Qel.Ibdac.Params.h"
 #include "Qel.Rtl.Classes.h"
 
+#include <functional>
 #include <memory>
 
 class TIBCConnection;
@@ -65,8 +66,9 @@ protected:
   virtual void SQLChanged();
   // Connects, starts the transaction when needed, prepares, binds the parameters and runs
   // the statement; a statement with a cursor is left open for fetching. True when the
-  // statement has a cursor.
-  bool ExecuteStatement();
+  // statement has a cursor. For a statement without cursor, aRowRead reads its output row
+  // before an automatic commit ends the transaction.
+  bool ExecuteStatement(const std::function<void()>& aRowRead = {});
   // Raises EDatabaseError without a connection.
   TIBCConnection* CheckConnection() const;
   // A lost attachment is reported to the connection (the error itself goes on).

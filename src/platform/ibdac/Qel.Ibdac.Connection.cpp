@@ -260,6 +260,12 @@ void TIBCConnection::TransactionEnding(const TIBCTransaction* aTransaction) {
       lCommand->TransactionEnding();
 }
 
+bool TIBCConnection::HasOpenCursorIn(const TIBCTransaction* aTransaction) const {
+  return std::any_of(FCommands.begin(), FCommands.end(), [&](TIBCCommand* aCommand) {
+    return aCommand->Impl().RunningIn == aTransaction && aCommand->Impl().Cursor;
+  });
+}
+
 void TIBCConnection::Notification(TComponent* aComponent, TOperation aOperation) {
   TComponent::Notification(aComponent, aOperation);
   if (aOperation != opRemove)

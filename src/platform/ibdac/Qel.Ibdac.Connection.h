@@ -79,6 +79,8 @@ public:
   void UnregisterTransaction(TIBCTransaction* aTransaction);
   // A transaction of this connection ends: the cursors that run in it close.
   void TransactionEnding(const TIBCTransaction* aTransaction);
+  // Whether a command has a cursor open in the transaction.
+  bool HasOpenCursorIn(const TIBCTransaction* aTransaction) const;
   // The attachment is gone (network error, server shut down): every handle is dropped
   // without talking to the server, and the connection counts as closed.
   void ConnectionLost();

@@ -199,8 +199,11 @@ void TIBCQuery::DoInternalExecute(int aIters, int aOffset) {
             .arg(aIters)
             .arg(aOffset));
   Deactivate();
-  const bool lCursor = ExecuteStatement();
-  if (lCursor || !Impl().Outputs.empty())
+  const bool lCursor = ExecuteStatement([this] {
+    if (!Impl().Outputs.empty())
+      Activate();
+  });
+  if (lCursor)
     Activate();
 }
 

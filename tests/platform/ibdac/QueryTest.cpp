@@ -3,6 +3,7 @@
 #include "Qel.Ibdac.Error.h"
 #include "Qel.Ibdac.Query.h"
 #include "Qel.Ibdac.SQL.h"
+#include "Qel.Ibdac.Transaction.h"
 #include "Qel.Rtl.Exceptions.h"
 #include "QelTestDatabase.h"
 
@@ -180,6 +181,35 @@ TEST(IbdacQuery, RowsAffectedAndExecuteOfAQuery) {
   lQuery.Execute();
   EXPECT_EQ(lQuery.RowsAffected(), 3);
   EXPECT_FALSE(lQuery.Active());
+}
+
+TEST(IbdacQuery, ReturnedBlobIsReadBeforeTheAutomaticCommit) {
+  TTestDatabase lDb(QStringLiteral("CREATE TABLE t (id INTEGER, memo BLOB SUB_TYPE TEXT);\n"));
+  auto lConnection = lDb.Connect(true);
+  TIBCQuery lQuery(nullptr);
+  lQuery.SetConnection(lConnection.get());
+  lQuery.SQL().SetText(QStringLiteral("INSERT INTO t VALUES (1, 'Grüße') RETURNING memo"));
+  lQuery.Execute();
+  EXPECT_EQ(lQuery.FieldByName(QStringLiteral("MEMO"))->AsString(), QStringLiteral("Grüße"));
+  EXPECT_FALSE(lConnection->DefaultTransaction()->Active());
+  EXPECT_EQ(lDb.Scalar(QStringLiteral("SELECT COUNT(*) FROM t")), QStringLiteral("1"));
+}
+
+TEST(IbdacQuery, TextWithoutCharacterSetReadsAsUtf8OrElseAsTheWindowsCodePage) {
+  // Written by this port (UTF-8) and by a Windows program (its code page).
+  TTestDatabase lDb(QStringLiteral(
+      "CREATE TABLE t (id INTEGER, v VARCHAR(20) CHARACTER SET NONE);\n"
+      "INSERT INTO t VALUES (1, CAST(x'C3A4' AS VARCHAR(20) CHARACTER SET NONE));\n"
+      "INSERT INTO t VALUES (2, CAST(x'E480' AS VARCHAR(20) CHARACTER SET NONE));\n"));
+  auto lConnection = lDb.Connect();
+  TIBCQuery lQuery(nullptr);
+  lQuery.SetConnection(lConnection.get());
+  lQuery.SQL().SetText(QStringLiteral("SELECT v FROM t ORDER BY id"));
+  lQuery.SetFetchAll(true);
+  lQuery.Open();
+  EXPECT_EQ(lQuery.FieldByName(QStringLiteral("V"))->AsString(), QStringLiteral("ä"));
+  lQuery.Next();
+  EXPECT_EQ(lQuery.FieldByName(QStringLiteral("V"))->AsString(), QStringLiteral("ä€"));
 }
 
 TEST(IbdacQuery, BadSqlRaisesFirebirdsMessage) {

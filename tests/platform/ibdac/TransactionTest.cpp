@@ -65,6 +65,40 @@ TEST(IbdacTransaction, AutoCommitOffLeavesTheDefaultTransactionOpen) {
   EXPECT_EQ(lDb.Scalar(QStringLiteral("SELECT LIST(id) FROM t")), QStringLiteral("1"));
 }
 
+TEST(IbdacTransaction, AutoCommitCommitsEveryStatementWhoeverStartedTheTransaction) {
+  // Each way leaves the default transaction running before the insert: a query, a prepared
+  // statement, a statement that failed.
+  enum TBefore { bfQuery, bfPrepare, bfFailure };
+  for (const TBefore lBefore : {bfQuery, bfPrepare, bfFailure}) {
+    SCOPED_TRACE(static_cast<int>(lBefore));
+    TTestDatabase lDb(cSchema + QStringLiteral("INSERT INTO t VALUES (1, 'a');\n"));
+    auto lConnection = lDb.Connect(true);
+    TIBCQuery lQuery(nullptr);
+    lQuery.SetConnection(lConnection.get());
+    lQuery.SQL().SetText(QStringLiteral("SELECT v FROM t"));
+    TIBCSQL lInsert(nullptr);
+    lInsert.SetConnection(lConnection.get());
+    lInsert.SQL().SetText(QStringLiteral("INSERT INTO t VALUES (2, 'b')"));
+    if (lBefore == bfQuery)
+      lQuery.Open(); // left open: its cursor goes on after the commit
+    if (lBefore == bfPrepare)
+      lInsert.Prepare();
+    if (lBefore == bfFailure) {
+      TIBCSQL lBad(nullptr);
+      lBad.SetConnection(lConnection.get());
+      lBad.SQL().SetText(QStringLiteral("INSERT INTO t VALUES (1, 'duplicate')"));
+      EXPECT_THROW(lBad.Execute(), EIBCError);
+    }
+    lInsert.Execute();
+    if (lBefore == bfQuery) {
+      EXPECT_TRUE(lQuery.Active());
+      EXPECT_EQ(lQuery.FieldByName(QStringLiteral("V"))->AsString(), QStringLiteral("a"));
+    }
+    lConnection->Close();
+    EXPECT_EQ(Count(lDb), QStringLiteral("2"));
+  }
+}
+
 TEST(IbdacTransaction, SharedByQueryAndStatement) {
   TTestDatabase lDb(cSchema + QStringLiteral("INSERT INTO t VALUES (1, 'a');\n"));
   auto lConnection = lDb.Connect(false);
