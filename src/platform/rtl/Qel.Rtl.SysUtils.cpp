@@ -271,10 +271,17 @@ void CreateDirectories(const QString& aDirectory) {
 }
 
 QStringList ListDirectory(const QString& aDirectory, bool aFiles, bool aDirectories) {
-  QDir::Filters lFilter = QDir::NoDotAndDotDot | QDir::Hidden | QDir::System;
-  if (aFiles)
-    lFilter |= QDir::Files;
-  if (aDirectories)
-    lFilter |= QDir::Dirs;
-  return QDir(aDirectory).entryList(lFilter, QDir::Unsorted);
+  QStringList lNames;
+  const QFileInfoList lEntries =
+      QDir(aDirectory)
+          .entryInfoList(QDir::NoDotAndDotDot | QDir::Hidden | QDir::Files | QDir::Dirs,
+                         QDir::Unsorted);
+  for (const QFileInfo& lEntry : lEntries) {
+    // A link to a folder is not walked into: two links back up would never end.
+    const bool lListed =
+        lEntry.isDir() ? aDirectories && !lEntry.isSymLink() : aFiles && lEntry.isFile();
+    if (lListed)
+      lNames << lEntry.fileName();
+  }
+  return lNames;
 }

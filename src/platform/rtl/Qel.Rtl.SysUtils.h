@@ -68,5 +68,7 @@ int64_t RegularFileSize(const QString& aFileName);
 bool ForceDirectories(const QString& aDirectory);
 // The same without an answer: one system call when the folder exists already.
 void CreateDirectories(const QString& aDirectory);
-// Names (not full paths) of the entries of a folder in the order the listing returns them.
+// Names (not full paths) of the entries of a folder in the order the listing returns them:
+// regular files (also through links) and folders (not links to folders); no FIFOs, sockets,
+// devices or broken links.
 QStringList ListDirectory(const QString& aDirectory, bool aFiles, bool aDirectories);

@@ -408,6 +408,9 @@ bool TFileDataList::FindFiles(const QString& aPath, const QString& aMask,
 TFileData* TFileDataList::GetTempFileName(const QString& aFileExt) {
   const TPathData* lTmp = FPathLst->GetPath(ptTmp);
   TFileData* lEntry = nullptr;
+  // An extension with a folder part would make every name the same.
+  if (aFileExt.contains(PathDelim))
+    return nullptr;
   do {
     lEntry = Add(lTmp, NewGuidHex() + aFileExt, true, false);
   } while (lEntry && lEntry->GetExists());

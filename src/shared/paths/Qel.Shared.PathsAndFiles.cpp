@@ -67,12 +67,15 @@ TPathsAndFiles::TPathsAndFiles(const QString& aFileName)
   if (FPseudoDeleteFileName && FPseudoDeleteFileName->GetExists()) {
     // Written by another program of the framework sharing the Data folder; a list that
     // cannot be read is not taken over, and the service comes up with an empty one.
-    QFile lFile(FPseudoDeleteFileName->FileName());
+    // Only a regular file: a FIFO in its place would keep the service from coming up.
+    QFile lFile;
+    QString lError;
     QStringList lList;
-    if (lFile.open(QIODevice::ReadOnly) &&
-        StringListFromJson(QString::fromUtf8(lFile.readAll()), lList))
+    if (OpenRegularFileForReading(FPseudoDeleteFileName->FileName(), lFile, lError) &&
+        StringListFromJson(QString::fromUtf8(lFile.readAll()), lList)) {
       *FPseudoDeletedLst = lList;
-    else
+      FPseudoDeletedAsRead = lList;
+    } else
       TLogging::Add(this, QStringLiteral("Create"),
                     QStringLiteral("Unable to read the list \"%1\"; starting with an empty list")
                         .arg(FPseudoDeleteFileName->FileName()),
@@ -194,7 +197,8 @@ void TPathsAndFiles::CleanupBackups() {
 }
 
 void TPathsAndFiles::SaveLazyCopyLst() {
-  if (!FPseudoDeletedLst || FPseudoDeletedLst->isEmpty() || !FPseudoDeleteFileName)
+  if (!FPseudoDeletedLst || FPseudoDeletedLst->isEmpty() || !FPseudoDeleteFileName ||
+      *FPseudoDeletedLst == FPseudoDeletedAsRead)
     return;
   try {
     // Written to a temporary file and renamed over the list, so a failure leaves the old list.
@@ -282,7 +286,18 @@ bool TPathsAndFiles::DeleteFile(const QString& aFileName) {
   TFileData* lEntry = lSelf->FFileLst->Add(aFileName, false, false);
   bool lResult = lEntry != nullptr;
   if (lEntry && lEntry->GetExists()) {
-    BackupFile(aFileName);
+    // A file whose content could not be kept in the Backup folder (a former backup that could
+    // not be archived, a full disk) stays; databases and files in the Backup folder itself
+    // are never backed up and are deleted as they are.
+    if (!BackupFile(aFileName) && !lEntry->IsDatabase() && !IsBackupPath(aFileName) &&
+        lSelf->GetBackupFile(aFileName)) {
+      TLogging::Add(lSelf, lMethod,
+                    QStringLiteral("File \"%1\" not deleted: no backup could be made")
+                        .arg(lEntry->FileName()),
+                    ltError);
+      TLogging::AddRunTime(lSelf, lMethod, lTick, 1);
+      return false;
+    }
     try {
       lResult = lEntry->FileDelete(true);
     } catch (const std::exception& e) {

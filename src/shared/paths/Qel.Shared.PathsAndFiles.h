@@ -137,6 +137,9 @@ private:
   template <typename TOp> static int ForAllFiles(const QString& aMethod, TOp aOperation);
 
   std::unique_ptr<TSimpleFileList> FPseudoDeletedLst;
+  // The list as read at start: it is written back only when it changed here, so that names
+  // another program added or cleaned meanwhile are not undone.
+  TSimpleFileList FPseudoDeletedAsRead;
   std::unique_ptr<TSimpleFileList> FTmpLst;
   TFileData* FPseudoDeleteFileName = nullptr; // an entry of FFileLst
   std::unique_ptr<TPathDataList> FPathLst;

@@ -5,7 +5,10 @@
 #include "QelLogCapture.h"
 #include "QelTestFolder.h"
 
+#include <QFile>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -54,6 +57,21 @@ TEST_F(FileSystemUtils, FindFilesWithSubFoldersListsTheFolderItselfFirst) {
   EXPECT_TRUE(lRelative.contains("Other/f.log"));
   // A sub-folder's own files come before those of its sub-folders.
   EXPECT_LT(lRelative.indexOf("Sub/d.log"), lRelative.indexOf("Sub/Deeper/e.trc"));
+}
+
+TEST_F(FileSystemUtils, FindFilesDoesNotWalkIntoLinksToFoldersNorListSpecialFiles) {
+  // Two links back up: walking into them would never end.
+  ASSERT_EQ(::symlink("..", QFile::encodeName(Dir() + QStringLiteral("Sub/up")).constData()), 0);
+  ASSERT_EQ(::symlink(".", QFile::encodeName(Dir() + QStringLiteral("Sub/here")).constData()), 0);
+  ASSERT_EQ(::mkfifo(QFile::encodeName(Dir() + QStringLiteral("Sub/pipe.log")).constData(), 0600),
+            0);
+  ASSERT_EQ(::symlink("a.log", QFile::encodeName(Dir() + QStringLiteral("link.log")).constData()),
+            0);
+  QStringList lFiles;
+  ASSERT_TRUE(TFileSystemUtils::FindFiles(Dir(), QStringLiteral("*.log"), lFiles, true));
+  QStringList lRelative = Relative(lFiles);
+  lRelative.sort();
+  EXPECT_EQ(lRelative, (QStringList{"Other/f.log", "Sub/d.log", "a.log", "link.log"}));
 }
 
 TEST_F(FileSystemUtils, ListingAMissingFolderGivesFalseAndAnEmptyList) {

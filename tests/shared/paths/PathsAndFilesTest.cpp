@@ -1,6 +1,7 @@
 // The paths-and-files service: its instance, the logged copy, move and delete, setting files
 // aside, temporary files, the list of set-aside files, opening files and finding files.
 #include "Qel.Os.ShellOpen.h"
+#include "Qel.Rtl.DateTime.h"
 #include "Qel.Rtl.Json.h"
 #include "Qel.Rtl.SysUtils.h"
 #include "Qel.Shared.PathsAndFiles.h"
@@ -17,6 +18,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -283,13 +285,47 @@ TEST_F(PathsAndFiles, PseudoDeletedListSurvivesTheRun) {
   Service()->CleanupPseudoDeleted();
   EXPECT_FALSE(QFileInfo::exists(lKnown));
   EXPECT_EQ(Service()->PseudoDeletedLst(), lList) << "the list itself stays";
-  QFile::remove(lListFile);
+  // Another program of the family adds a name meanwhile: the end of this run, which changed
+  // nothing in the list, does not write its old copy over it.
+  const QStringList lOthers = lList + QStringList{FFolder.Root() + QStringLiteral("Docs/new.txt")};
+  Write(QStringLiteral("Prog/Data/TPathsAndFiles.PseudoDeletedLst.json"),
+        JsonFromStringList(lOthers).toUtf8());
   TPathsAndFiles::FinalizeInstance();
   QStringList lSaved;
   ASSERT_TRUE(StringListFromJson(QString::fromUtf8(ReadAll(lListFile)), lSaved));
-  EXPECT_EQ(lSaved, lList);
+  EXPECT_EQ(lSaved, lOthers);
   // And read again by the next run.
-  EXPECT_EQ(Service()->PseudoDeletedLst(), lList);
+  EXPECT_EQ(Service()->PseudoDeletedLst(), lOthers);
+}
+
+TEST_F(PathsAndFiles, AFifoInPlaceOfThePseudoDeletedListIsNotWaitedFor) {
+  ASSERT_TRUE(ForceDirectories(Main(QStringLiteral("Data"))));
+  ASSERT_EQ(
+      ::mkfifo(QFile::encodeName(Main(QStringLiteral("Data/TPathsAndFiles.PseudoDeletedLst.json")))
+                   .constData(),
+               0600),
+      0);
+  // In a child with an alarm: opening a FIFO for reading would wait for a writer forever.
+  const int lCode = RunInChild([&] {
+    alarm(10);
+    return Service()->PseudoDeletedLst().isEmpty() ? 0 : 1;
+  });
+  EXPECT_EQ(lCode, 0);
+}
+
+TEST_F(PathsAndFiles, DeleteKeepsAFileWhoseBackupCouldNotBeMade) {
+  const QString lFile = Write(QStringLiteral("Prog/Data/x.ini"), "version 1");
+  ASSERT_TRUE(TPathsAndFiles::BackupFile(lFile));
+  Write(QStringLiteral("Prog/Data/x.ini"), "version 2");
+  // The former backup cannot be archived (a file stands where today's archive folder goes),
+  // so the backup of version 2 is refused: deleting it would lose it.
+  SetNowOverride(EncodeDateTime(2026, 1, 5, 14, 3, 59, 120));
+  Write(QStringLiteral("Prog/Archive/2026/01/05"), "a file, not a folder");
+  EXPECT_FALSE(TPathsAndFiles::DeleteFile(lFile));
+  SetNowOverride(std::nullopt);
+  EXPECT_EQ(ReadAll(lFile), QByteArray("version 2"));
+  EXPECT_EQ(ReadAll(Main(QStringLiteral("Backup/x.ini"))), QByteArray("version 1"));
+  EXPECT_TRUE(FLog.Contains(ltError, Logged(QStringLiteral("File \"%1\" not deleted").arg(lFile))));
 }
 
 TEST_F(PathsAndFiles, EmptyPseudoDeletedListWritesNoFile) {
