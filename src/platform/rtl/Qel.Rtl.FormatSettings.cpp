@@ -27,7 +27,9 @@ QString FromQtPattern(const QString& aQt, QChar aPlaceholder, QChar& aSeparator)
     else if (c == u'M')
       lResult += QString(qMin<qsizetype>(n, 4), u'm');
     else if (c == u'y')
-      lResult += n >= 3 ? QStringLiteral("yyyy") : QStringLiteral("yy");
+      // Always the whole year, as the Windows short date formats have it: dates written with
+      // two digits would read back a century off (and the "never" date 1899 as 1999).
+      lResult += QStringLiteral("yyyy");
     else if (c == u'H' || c == u'h')
       lResult += QString(qMin<qsizetype>(n, 2), u'h');
     else if (c == u'm')
@@ -36,9 +38,12 @@ QString FromQtPattern(const QString& aQt, QChar aPlaceholder, QChar& aSeparator)
       lResult += QString(qMin<qsizetype>(n, 2), u's');
     else if (c == u'z')
       lResult += QStringLiteral("zzz");
-    else if (c == u'A' || c == u'a')
+    else if (c == u'A' || c == u'a') {
+      // "AP" and "ap" are one marker in Qt's patterns, as are "A" and "a".
       lResult += QStringLiteral("ampm");
-    else if (c == u't')
+      if (i + n < aQt.size() && (aQt[i + n] == u'P' || aQt[i + n] == u'p'))
+        ++n;
+    } else if (c == u't')
       ; // time zone: the runtime's patterns have none
     else if (!c.isLetter() && !c.isSpace() && c != u',') {
       if (aSeparator.isNull())
@@ -49,6 +54,22 @@ QString FromQtPattern(const QString& aQt, QChar aPlaceholder, QChar& aSeparator)
     i += n;
   }
   return lResult.trimmed();
+}
+
+// The locale's short time pattern with seconds after its minutes, as Windows keeps its long
+// time format. The long patterns of the locale data carry words ("21時15分00秒", "9시 15분")
+// and a time zone, which do not read back.
+QString WithSeconds(const QString& aShortTime) {
+  const qsizetype lMinutes = aShortTime.lastIndexOf(u'm');
+  if (lMinutes < 0)
+    return aShortTime;
+  qsizetype lFirst = lMinutes;
+  while (lFirst > 0 && aShortTime[lFirst - 1] == u'm')
+    --lFirst;
+  const QChar lBefore = lFirst > 0 ? aShortTime[lFirst - 1] : QChar(u':');
+  const QChar lSeparator = lBefore.isLetter() || lBefore.isSpace() ? QChar(u':') : lBefore;
+  return aShortTime.left(lMinutes + 1) + lSeparator + QStringLiteral("ss") +
+         aShortTime.mid(lMinutes + 1);
 }
 
 std::once_flag gLoaded;
@@ -103,7 +124,11 @@ TFormatSettings TFormatSettings::German() {
 }
 
 TFormatSettings TFormatSettings::FromLocale() {
-  const QLocale lLocale = QLocale::system();
+  return FromLocale(QLocale::system());
+}
+
+TFormatSettings TFormatSettings::FromLocale(const QLocale& aLocale) {
+  const QLocale& lLocale = aLocale;
   if (lLocale.language() == QLocale::C)
     return Invariant();
   TFormatSettings s;
@@ -115,7 +140,8 @@ TFormatSettings TFormatSettings::FromLocale() {
   s.ShortTimeFormat =
       FromQtPattern(lLocale.timeFormat(QLocale::ShortFormat), u':', s.TimeSeparator);
   QChar lTimeSep;
-  s.LongTimeFormat = FromQtPattern(lLocale.timeFormat(QLocale::LongFormat), u':', lTimeSep);
+  s.LongTimeFormat =
+      FromQtPattern(WithSeconds(lLocale.timeFormat(QLocale::ShortFormat)), u':', lTimeSep);
   if (s.DateSeparator.isNull())
     s.DateSeparator = u'/';
   if (s.TimeSeparator.isNull())

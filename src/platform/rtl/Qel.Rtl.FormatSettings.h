@@ -4,6 +4,8 @@
 
 #include <QChar>
 #include <QString>
+
+class QLocale;
 #include <array>
 
 struct TFormatSettings {
@@ -28,6 +30,7 @@ struct TFormatSettings {
 
   // Settings read from the user's locale (LC_TIME, LC_NUMERIC, LC_MONETARY via QLocale).
   static TFormatSettings FromLocale();
+  static TFormatSettings FromLocale(const QLocale& aLocale);
   // Fixed English settings with ISO-like dates: yyyy-mm-dd, hh:nn:ss, "." decimals.
   static TFormatSettings Invariant();
   // Fixed German settings: dd.mm.yyyy, hh:nn:ss, "," decimals, "€".

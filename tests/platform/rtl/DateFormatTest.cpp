@@ -1,6 +1,8 @@
 // FormatDateTime and the parsing of dates and times in the runtime's patterns.
 #include "Qel.Rtl.Format.h"
+#include "Qel.Rtl.FormatSettings.h"
 
+#include <QLocale>
 #include <gtest/gtest.h>
 
 #include <optional>
@@ -349,6 +351,25 @@ TEST_F(ParseDate, DateWithOptionalTime) {
     EXPECT_EQ(lOk, c.Expected.has_value()) << c.Text;
     if (lOk && c.Expected) {
       EXPECT_EQ(lValue, *c.Expected) << c.Text;
+    }
+  }
+}
+
+TEST(LocaleSettings, DatesAndTimesOfAUsersLocaleReadBack) {
+  // With a twelve-hour clock, and with two-digit years in the locale's own short format.
+  for (const char* lName : {"en_US", "de_DE", "en_GB", "fr_FR", "ja_JP", "ko_KR", "fi_FI"}) {
+    SCOPED_TRACE(lName);
+    const TFormatSettings lSettings =
+        TFormatSettings::FromLocale(QLocale(QString::fromLatin1(lName)));
+    EXPECT_TRUE(lSettings.ShortDateFormat.contains(QStringLiteral("yyyy")))
+        << lSettings.ShortDateFormat.toStdString();
+    for (const TDateTime lValue :
+         {EncodeDateTime(2025, 3, 10, 21, 15, 0, 0), EncodeDateTime(1899, 12, 30, 0, 0, 0, 0),
+          EncodeDateTime(2080, 7, 1, 9, 5, 7, 0)}) {
+      const QString lText = FormatDateTime(QStringLiteral("c"), lValue, lSettings);
+      TDateTime lRead;
+      EXPECT_TRUE(TryStrToDateTime(lText, lRead, lSettings)) << lText.toStdString();
+      EXPECT_EQ(lRead, lValue) << lText.toStdString();
     }
   }
 }
