@@ -1,12 +1,13 @@
 #include "Qel.Rtl.IniFiles.h"
 
+#include "Qel.Rtl.SysUtils.h"
+
 #include "Qel.Rtl.Exceptions.h"
 #include "Qel.Rtl.Format.h"
 #include "Qel.Rtl.Variant.h"
 
 #include <QChar>
 #include <QFile>
-#include <QSaveFile>
 
 // Plain 8-bit storage: the text stays in the locale's codeset, SimpleIni converts nothing.
 // The template's bodies are compiled here, for the case-insensitive order of our own.
@@ -204,10 +205,13 @@ public:
     const TFileStamp lStamp = StampOf(FNativeName);
     if (!FIni || !FStamp || *FStamp != lStamp) {
       QByteArray lData;
+      FUnreadable = false;
       if (lStamp.Exists) {
         QFile lFile(FFileName);
         if (lFile.open(QIODevice::ReadOnly))
           lData = lFile.readAll();
+        else
+          FUnreadable = true;
       }
       const qsizetype lFirstLF = lData.indexOf('\n');
       FCrLf = lFirstLF > 0 && lData.at(lFirstLF - 1) == '\r';
@@ -224,7 +228,9 @@ public:
   bool Commit() {
     std::string lText;
     TTextWriter lWriter(lText);
-    if (!FIni || FIni->Save(lWriter, FBom) < 0) {
+    // A file that exists but could not be read would be written as if it were empty: every
+    // key it holds would be lost.
+    if (!FIni || FUnreadable || FIni->Save(lWriter, FBom) < 0) {
       Invalidate();
       ++FFailedWrites;
       return false;
@@ -232,9 +238,8 @@ public:
     QByteArray lData = QByteArray::fromStdString(lText);
     if (FCrLf)
       lData.replace("\n", "\r\n");
-    QSaveFile lFile(FFileName);
-    if (!lFile.open(QIODevice::WriteOnly) || lFile.write(lData) != lData.size() ||
-        !lFile.commit()) {
+    QString lError;
+    if (!SaveFileAtomically(FFileName, lData, lError)) {
       Invalidate();
       ++FFailedWrites;
       return false;
@@ -265,6 +270,7 @@ private:
   int FFailedWrites = 0;
   bool FCrLf = false;
   bool FBom = false;
+  bool FUnreadable = false;
 };
 
 TIniFile::TIniFile(const QString& aFileName)

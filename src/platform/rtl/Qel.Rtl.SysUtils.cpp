@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QUuid>
 #include <cerrno>
 #include <fnmatch.h>
@@ -250,6 +251,18 @@ bool DirectoryExists(const QString& aDirectory) {
 int64_t RegularFileSize(const QString& aFileName) {
   struct stat lInfo {};
   return StatName(aFileName, lInfo) && S_ISREG(lInfo.st_mode) ? lInfo.st_size : -1;
+}
+
+bool SaveFileAtomically(const QString& aFileName, const QByteArray& aData, QString& aError) {
+  QSaveFile lFile(aFileName);
+  // The write goes into a buffer when it is small: only the flush tells whether the bytes
+  // reached the file, and commit would rename a file cut short all the same.
+  if (lFile.open(QIODevice::WriteOnly) && lFile.write(aData) == aData.size() && lFile.flush() &&
+      lFile.commit())
+    return true;
+  aError = lFile.errorString();
+  lFile.cancelWriting();
+  return false;
 }
 
 bool NativeFileName(const QString& aName, QByteArray& aNative) {

@@ -64,6 +64,10 @@ bool FileExists(const QString& aFileName); // a file (not a directory)
 bool DirectoryExists(const QString& aDirectory);
 // The size of a regular file (after links); -1 when there is none under that name.
 int64_t RegularFileSize(const QString& aFileName);
+// Writes aData into a new file beside aFileName and renames it over aFileName, so that the
+// file is either the old one or the whole new one. False with aError when anything failed
+// (also a failure that shows only when the last buffered bytes are written).
+bool SaveFileAtomically(const QString& aFileName, const QByteArray& aData, QString& aError);
 // Creates the folder and all missing parents; true when it exists afterwards.
 bool ForceDirectories(const QString& aDirectory);
 // The same without an answer: one system call when the folder exists already.

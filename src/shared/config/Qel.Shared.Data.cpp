@@ -217,13 +217,12 @@ bool DeleteFile(const QString& aFileName) {
 }
 
 bool WriteFile(const QString& aFileName, const QString& aText) {
-  QFile lFile(aFileName);
+  // Written beside and renamed over the file: a write cut short leaves the former file whole.
   QString lText = TrimRight(aText);
   lText.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
       .replace(u'\n', QStringLiteral("\r\n"));
-  const QByteArray lBytes = (lText + QStringLiteral("\r\n")).toLocal8Bit();
-  return lFile.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
-         lFile.write(lBytes) == lBytes.size();
+  QString lError;
+  return SaveFileAtomically(aFileName, (lText + QStringLiteral("\r\n")).toLocal8Bit(), lError);
 }
 
 QString ReadFile(const QString& aFileName) {

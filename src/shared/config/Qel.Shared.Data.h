@@ -16,6 +16,7 @@
 #include <QString>
 #include <QStringList>
 #include <QUuid>
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <memory>
@@ -304,6 +305,11 @@ public:
     return nullptr;
   }
   bool IDExists(const QString& aID) const { return FindItemByID(aID) != nullptr; }
+  // Whether aItem is one of this list's items.
+  bool Contains(const T* aItem) const {
+    return std::any_of(FItems.begin(), FItems.end(),
+                       [&](const std::unique_ptr<T>& p) { return p.get() == aItem; });
+  }
   // The items of the identifiers in their order; identifiers without an item are skipped.
   std::vector<T*> FindItemByIDs(const QStringList& aIDs) const {
     std::vector<T*> lResult;
@@ -407,6 +413,7 @@ public:
     const QString lMethod =
         TLoggingUtils::BuildMethodName(QStringLiteral("Save"), QStringList{lFolder});
     QString lLast;
+    bool lResult = true;
     if (DirectoryExists(lFolder)) {
       try {
         BeforeSave();
@@ -415,12 +422,19 @@ public:
           if (lItem->Action() == daDelete) {
             DataListFiles::DeleteFile(lLast);
           } else {
+            const TDataAction lAction = lItem->Action();
             BeforeSaveData(lItem);
             QString lText = lItem->GetAsJson();
             AfterSerialize(lText);
             AfterSaveData(lItem);
-            if (!lText.isEmpty())
-              DataListFiles::WriteFile(lLast, lText);
+            // A file that could not be written keeps its change for the next save.
+            if (!lText.isEmpty() && !DataListFiles::WriteFile(lLast, lText)) {
+              lItem->SetAction(lAction);
+              lResult = false;
+              TLogging::Add(this, lMethod, QStringLiteral("Unable to write \"%1\"").arg(lLast),
+                            ltError);
+              continue;
+            }
           }
           lItem->ResetAction();
         }
@@ -435,7 +449,7 @@ public:
         this,
         TLoggingUtils::BuildMethodName(QStringLiteral("Save"), QStringList{lFolder, aFileName}),
         lTick, static_cast<uint64_t>(Count()));
-    return DirectoryExists(lFolder) && !aFileName.isEmpty();
+    return lResult && DirectoryExists(lFolder) && !aFileName.isEmpty();
   }
   // The items saved into the temporary folder; the text of the last file written.
   QString GetAsJson() {
@@ -513,8 +527,11 @@ public:
     }
     TLogging::AddRunTime(this, QStringLiteral("SaveToIni.Write"), lTick,
                          static_cast<uint64_t>(lItems.size()));
+    // Removing one item removes every item of its identifier (copies share it): an item
+    // already gone with an earlier one is not touched again.
     for (T* lItem : lDeleted)
-      Remove(lItem);
+      if (Contains(lItem))
+        Remove(lItem);
     AfterSave();
     return true;
   }

@@ -15,7 +15,6 @@
 #include "Qel.Shared.Logging.h"
 
 #include <QFile>
-#include <QSaveFile>
 
 namespace {
 
@@ -202,10 +201,10 @@ void TPathsAndFiles::SaveLazyCopyLst() {
     return;
   try {
     // Written to a temporary file and renamed over the list, so a failure leaves the old list.
-    QSaveFile lFile(FPseudoDeleteFileName->FileName());
-    const QByteArray lData = JsonFromStringList(*FPseudoDeletedLst).toUtf8();
-    if (!lFile.open(QIODevice::WriteOnly) || lFile.write(lData) != lData.size() || !lFile.commit())
-      throw Exception(lFile.errorString());
+    QString lError;
+    if (!SaveFileAtomically(FPseudoDeleteFileName->FileName(),
+                            JsonFromStringList(*FPseudoDeletedLst).toUtf8(), lError))
+      throw Exception(lError);
   } catch (const std::exception& e) {
     TLogging::Add(this, QStringLiteral("SaveLazyCopyLst"),
                   QStringLiteral("Unable to save file \"%1\"").arg(FPseudoDeleteFileName->Name()),

@@ -249,29 +249,58 @@ TEST_F(IniFile, WritesFailQuietlyWithoutAFolderOrOnADirectory) {
 }
 
 TEST_F(IniFile, AFailedWriteLeavesTheOldFileComplete) {
-  const QByteArray lOld = "[S]\nk=old\n";
+  // A large value fails while it is written; a small one only when the buffer is flushed.
+  for (const int lLength : {100000, 200}) {
+    SCOPED_TRACE(lLength);
+    const QByteArray lOld = "[S]\nk=old\n";
+    Put(lOld);
+    const pid_t lChild = fork();
+    ASSERT_NE(lChild, -1);
+    if (lChild == 0) {
+      // Files may grow to 64 bytes only; the write of a larger value must fail.
+      std::signal(SIGXFSZ, SIG_IGN);
+      const rlimit lLimit{64, 64};
+      setrlimit(RLIMIT_FSIZE, &lLimit);
+      TIniFile lIni(Name());
+      const bool lWritten =
+          lIni.WriteString(QStringLiteral("S"), QStringLiteral("k"), QString(lLength, u'x'));
+      const bool lReadsOld =
+          lIni.ReadString(QStringLiteral("S"), QStringLiteral("k"), QString()) == "old";
+      _exit(lWritten ? 1 : lReadsOld ? 0 : 2);
+    }
+    int lStatus = 0;
+    ASSERT_EQ(waitpid(lChild, &lStatus, 0), lChild);
+    ASSERT_TRUE(WIFEXITED(lStatus));
+    EXPECT_EQ(WEXITSTATUS(lStatus), 0) << "1: the write succeeded, 2: the cache kept it";
+    EXPECT_EQ(Content(), lOld);
+    EXPECT_EQ(QDir(FDir.path()).entryList(QDir::Files), QStringList{"test.ini"})
+        << "no temporary file left behind";
+  }
+}
+
+TEST_F(IniFile, AFileThatCannotBeReadIsNotWrittenOver) {
+  const QByteArray lOld = "[S]\nk1=precious\n";
   Put(lOld);
+  ASSERT_EQ(::chmod(QFile::encodeName(Name()).constData(), 0200), 0);
+  // As a user for whom the permission bits hold (root reads anything).
+  constexpr uid_t cNobody = 65534;
+  if (geteuid() == 0) {
+    ASSERT_EQ(::chmod(QFile::encodeName(FDir.path()).constData(), 0777), 0);
+    ASSERT_EQ(::chown(QFile::encodeName(Name()).constData(), cNobody, cNobody), 0);
+  }
   const pid_t lChild = fork();
   ASSERT_NE(lChild, -1);
   if (lChild == 0) {
-    // Files may grow to 4 KB only; the write of a larger value must fail.
-    std::signal(SIGXFSZ, SIG_IGN);
-    const rlimit lLimit{4096, 4096};
-    setrlimit(RLIMIT_FSIZE, &lLimit);
+    if (geteuid() == 0 && (setgid(cNobody) != 0 || setuid(cNobody) != 0))
+      _exit(98);
     TIniFile lIni(Name());
-    const bool lWritten =
-        lIni.WriteString(QStringLiteral("S"), QStringLiteral("k"), QString(100000, u'x'));
-    const bool lReadsOld =
-        lIni.ReadString(QStringLiteral("S"), QStringLiteral("k"), QString()) == "old";
-    _exit(lWritten ? 1 : lReadsOld ? 0 : 2);
+    _exit(lIni.WriteString(QStringLiteral("S"), QStringLiteral("k2"), "new") ? 1 : 0);
   }
   int lStatus = 0;
   ASSERT_EQ(waitpid(lChild, &lStatus, 0), lChild);
   ASSERT_TRUE(WIFEXITED(lStatus));
-  EXPECT_EQ(WEXITSTATUS(lStatus), 0) << "1: the write succeeded, 2: the cache kept it";
+  EXPECT_EQ(WEXITSTATUS(lStatus), 0) << "1: the write went through";
   EXPECT_EQ(Content(), lOld);
-  EXPECT_EQ(QDir(FDir.path()).entryList(QDir::Files), QStringList{"test.ini"})
-      << "no temporary file left behind";
 }
 
 TEST_F(IniFile, ObjectsOnOneFileSeeEachOthersWrites) {

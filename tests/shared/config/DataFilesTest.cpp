@@ -1,6 +1,7 @@
 // Data lists stored as one JSON file per item.
 #include "Qel.Shared.Data.h"
 #include "QelLogCapture.h"
+#include "QelTestChild.h"
 #include "QelTestFolder.h"
 
 #include <QDir>
@@ -135,6 +136,31 @@ TEST_F(DataFiles, FileThatIsNoItemIsLoggedAndSkipped) {
     if (lRecord.FTyp == ltError && lRecord.FText.contains(QStringLiteral("{BROKEN}.dat")))
       lLoggedWithText = lRecord.FTrace == QStringLiteral("not json at all");
   EXPECT_TRUE(lLoggedWithText);
+}
+
+TEST_F(DataFiles, AFileThatCannotBeWrittenKeepsItsFormerTextAndItsChange) {
+  TNoteList lList;
+  TNote* lNote = lList.New();
+  lNote->Set(QStringLiteral("short"), 1, TDateTime());
+  QString lLast;
+  ASSERT_TRUE(lList.Save(Folder(), lLast));
+  const QByteArray lFormer = Read(lLast);
+  lNote->Set(QString(5000, u'x'), 2, TDateTime());
+  // In a child whose files may not grow beyond 100 bytes, as on a full disk.
+  const int lCode = RunInChild([&] {
+    if (!LimitFileSize(100))
+      return 98;
+    QString lName;
+    if (lList.Save(Folder(), lName))
+      return 1;
+    return lNote->Action() == daNone ? 2 : 0;
+  });
+  EXPECT_EQ(lCode, 0) << "1: reported as saved, 2: the change was dropped";
+  EXPECT_EQ(Read(lLast), lFormer);
+  TNoteList lLoaded;
+  ASSERT_TRUE(lLoaded.Load(Folder()));
+  ASSERT_EQ(lLoaded.Count(), 1);
+  EXPECT_EQ(lLoaded.Items(0)->FText, QStringLiteral("short"));
 }
 
 TEST_F(DataFiles, MissingFolderLoadsNothing) {

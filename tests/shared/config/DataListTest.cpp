@@ -250,6 +250,18 @@ TEST_F(DataList, ItemsMarkedForDeleteAreLeftOutAndRemoved) {
   EXPECT_FALSE(FList.GetHasActions());
 }
 
+TEST_F(DataList, CopiesMarkedForDeleteAreRemovedOnce) {
+  // A copy carries its source's identifier: removing one removes both.
+  TItem* lSource = FList.Add("source");
+  FList.Copy(lSource)->MarkForDelete();
+  lSource->MarkForDelete();
+  FList.Add("kept");
+  TIniFile lIni(IniName());
+  ASSERT_TRUE(FList.SaveToIni(&lIni));
+  ASSERT_EQ(FList.Count(), 1);
+  EXPECT_EQ(lIni.ReadString("Item0", "Name", QString()), "kept");
+}
+
 TEST_F(DataList, SavedItemsLoadBackWithTheirClassAndValues) {
   TItem* lPlain = FList.Add("plain");
   lPlain->FFlag = true;
