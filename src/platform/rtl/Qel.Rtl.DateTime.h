@@ -19,8 +19,24 @@ public:
   constexpr int64_t Day() const { return FloorDiv(FMSecs, cMSecsPerDay); }
   // Milliseconds since midnight, 0 .. cMSecsPerDay - 1.
   constexpr int64_t MSecOfDay() const { return FMSecs - Day() * cMSecsPerDay; }
-  // The value as a number of days with fraction, as the original runtime stores it.
-  double AsDays() const { return static_cast<double>(FMSecs) / cMSecsPerDay; }
+  // The value as a number of days with fraction, as the original runtime stores it: the whole
+  // days (also before day 0) and the time of day as the size of the fraction, so that
+  // 28.12.1899 12:00 is -2.5.
+  double AsDays() const {
+    const double lTime = static_cast<double>(MSecOfDay()) / cMSecsPerDay;
+    return static_cast<double>(Day()) + (Day() < 0 ? -lTime : lTime);
+  }
+  // The reverse of AsDays; false for a number that is no date (not finite, or beyond about
+  // 270,000 years either way).
+  static bool TryFromDays(double aDays, TDateTime& aValue) {
+    if (!(aDays > -1e8 && aDays < 1e8))
+      return false;
+    const double lDay = static_cast<double>(static_cast<int64_t>(aDays));
+    const double lTime = aDays - lDay;
+    const auto lMSecOfDay = static_cast<int64_t>((lTime < 0 ? -lTime : lTime) * cMSecsPerDay + 0.5);
+    aValue = TDateTime(static_cast<int64_t>(lDay) * cMSecsPerDay + lMSecOfDay);
+    return true;
+  }
 
   constexpr auto operator<=>(const TDateTime&) const = default;
   // Adding a date and a time of day (or any two values) adds their offsets.

@@ -54,12 +54,13 @@ TDateTime VariantToDateTime(const TVariant& aValue) {
           return aItem;
         else if constexpr (std::is_same_v<T, std::monostate> || std::is_same_v<T, TVariant::TNull>)
           return TDateTime();
-        else if constexpr (std::is_same_v<T, int32_t> || std::is_same_v<T, int64_t>)
-          return TDateTime::FromMSecs(static_cast<int64_t>(aItem) * TDateTime::cMSecsPerDay);
-        else if constexpr (std::is_same_v<T, double>) {
-          if (!std::isfinite(aItem) || std::fabs(aItem) > 1e8)
-            throw EConvertError(QStringLiteral("'%1' is not a valid date and time").arg(aItem));
-          return TDateTime::FromMSecs(std::llround(aItem * TDateTime::cMSecsPerDay));
+        else if constexpr (std::is_same_v<T, int32_t> || std::is_same_v<T, int64_t> ||
+                           std::is_same_v<T, double>) {
+          TDateTime lResult;
+          if (!TDateTime::TryFromDays(static_cast<double>(aItem), lResult))
+            throw EConvertError(
+                QStringLiteral("'%1' is not a valid date and time").arg(aValue.AsString()));
+          return lResult;
         } else if constexpr (std::is_same_v<T, QString>) {
           TDateTime lResult;
           if (!TryStrToDateTime(aItem, lResult))

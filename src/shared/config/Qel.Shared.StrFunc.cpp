@@ -1,5 +1,7 @@
 #include "Qel.Shared.StrFunc.h"
 
+#include "Qel.Rtl.SysUtils.h"
+
 #include "Qel.Cipher.h"
 #include "Qel.Ibdac.Connection.h"
 #include "Qel.Ibdac.Query.h"
@@ -27,7 +29,7 @@ int TQelStringFunctions::Explode(QStringList& a, const QString& aBorder, const Q
 }
 
 QString TQelStringFunctions::Normalize(const QString& aStr) {
-  QString lResult = aStr.trimmed().toLower();
+  QString lResult = Trim(aStr).toLower();
   lResult.remove(u' ');
   lResult.replace(QStringLiteral("ä"), QStringLiteral("ae"), Qt::CaseInsensitive);
   lResult.replace(QStringLiteral("ö"), QStringLiteral("oe"), Qt::CaseInsensitive);
@@ -39,8 +41,8 @@ QString TQelStringFunctions::Normalize(const QString& aStr) {
 }
 
 QString TQelStringFunctions::AddMemoToMemo(const QString& aOrg, const QString& aNew) {
-  const QString lOrg = aOrg.trimmed();
-  const QString lNew = aNew.trimmed().replace(QStringLiteral("  "), QStringLiteral(" "));
+  const QString lOrg = Trim(aOrg);
+  const QString lNew = Trim(aNew).replace(QStringLiteral("  "), QStringLiteral(" "));
   QString lResult = lOrg;
   if (!lNew.isEmpty() && !lOrg.toLower().contains(lNew.toLower())) {
     if (!lResult.isEmpty())

@@ -128,6 +128,13 @@ bool TVersion::ParseVersionFromString(const QString& aStr, TVersion& aVersion) {
     aVersion.Reset();
     return false;
   }
-  aVersion.SetAsString(lText);
+  // A later part above the largest number a part can hold ("Setup_1.70000.exe") makes no
+  // version either.
+  try {
+    aVersion.SetAsString(lText);
+  } catch (const ERangeError&) {
+    aVersion.Reset();
+    return false;
+  }
   return true;
 }

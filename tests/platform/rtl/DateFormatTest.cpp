@@ -5,6 +5,7 @@
 #include <QLocale>
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <optional>
 #include <string>
 #include <vector>
@@ -353,6 +354,31 @@ TEST_F(ParseDate, DateWithOptionalTime) {
       EXPECT_EQ(lValue, *c.Expected) << c.Text;
     }
   }
+}
+
+TEST(DateTimeDays, BeforeDayZeroTheFractionIsTheTimeOfDay) {
+  // The runtime's numbers: whole days, and the time of day as the size of the fraction.
+  const struct {
+    TDateTime Value;
+    double Days;
+  } cCases[] = {
+      {EncodeDateTime(1899, 12, 28, 12, 0, 0, 0), -2.5},
+      {EncodeDateTime(1899, 12, 29, 18, 0, 0, 0), -1.75},
+      {EncodeDateTime(1899, 12, 29, 0, 0, 0, 0), -1.0},
+      {EncodeDateTime(1899, 12, 30, 6, 0, 0, 0), 0.25},
+      {EncodeDateTime(2026, 1, 5, 12, 0, 0, 0), 46027.5},
+  };
+  for (const auto& c : cCases) {
+    EXPECT_DOUBLE_EQ(c.Value.AsDays(), c.Days);
+    TDateTime lBack;
+    ASSERT_TRUE(TDateTime::TryFromDays(c.Days, lBack)) << c.Days;
+    EXPECT_EQ(lBack, c.Value) << c.Days;
+  }
+  TDateTime lBack;
+  EXPECT_TRUE(TDateTime::TryFromDays(-0.25, lBack)); // the same time as 0.25
+  EXPECT_EQ(lBack, EncodeDateTime(1899, 12, 30, 6, 0, 0, 0));
+  EXPECT_FALSE(TDateTime::TryFromDays(2e11, lBack));
+  EXPECT_FALSE(TDateTime::TryFromDays(std::numeric_limits<double>::quiet_NaN(), lBack));
 }
 
 TEST(LocaleSettings, DatesAndTimesOfAUsersLocaleReadBack) {

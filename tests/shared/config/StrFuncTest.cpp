@@ -50,6 +50,10 @@ TEST(StrFunc, AddMemoToMemo) {
       QStringLiteral("old\r\n<05.01.26>\r\nnew  note"));
   EXPECT_EQ(TQelStringFunctions::AddMemoToMemo(QStringLiteral("old"), QStringLiteral("   ")),
             QStringLiteral("old"));
+  // Trimmed as the runtime trims: every control character, no other kind of blank.
+  EXPECT_EQ(TQelStringFunctions::AddMemoToMemo(QStringLiteral("abc\x01"), QStringLiteral("\x1b"
+                                                                                         "abc")),
+            QStringLiteral("abc"));
   SetNowOverride(std::nullopt);
 }
 

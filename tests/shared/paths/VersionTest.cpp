@@ -93,6 +93,7 @@ TEST(Version, ParseVersionFromFileNames) {
       {"v35535", "35535.35535.35535.35535"},
       {"v35536", nullptr},
       {"Setup_1.2.3.4.5.6.exe", "1.2.3.4"},
+      {"Setup_1.70000.exe", nullptr}, // a later part beyond what a part holds
   };
   for (const auto& c : cCases) {
     SCOPED_TRACE(c.Name);
