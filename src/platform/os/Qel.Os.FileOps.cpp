@@ -64,11 +64,7 @@ int OpenRegularFile(const QByteArray& aName, const QString& aFileName, QString& 
     aError = QStringLiteral("Unable to open \"%1\": not a regular file").arg(aFileName);
     return -1;
   }
-  const int lFlags = ::fcntl(lFd.Get(), F_GETFL);
-  if (lFlags < 0 || ::fcntl(lFd.Get(), F_SETFL, lFlags & ~O_NONBLOCK) != 0) {
-    aError = FailureText("Unable to open", aFileName, errno);
-    return -1;
-  }
+  // O_NONBLOCK may stay: reads of a regular file do not look at it.
   return lFd.Release();
 }
 
